@@ -1,0 +1,139 @@
+#include "platform/files.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <limits>
+#include <utility>
+
+namespace tavrin {
+namespace {
+
+bool ReadFully(int fd, std::uint64_t offset, std::span<std::uint8_t> out) {
+    std::size_t done = 0;
+    while (done < out.size()) {
+        if (offset + done > static_cast<std::uint64_t>(std::numeric_limits<off_t>::max())) {
+            return false;
+        }
+        ssize_t got = ::pread(fd, out.data() + done, out.size() - done,
+                              static_cast<off_t>(offset + done));
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return false;
+        done += static_cast<std::size_t>(got);
+    }
+    return true;
+}
+
+mode_t CurrentUmask() {
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    return mask;
+}
+
+}  // namespace
+
+ByteBuffer ReadFileBytes(const std::string& path) {
+    auto file = ReadOnlyFile::Open(path);
+    if (!file || file->size() == 0) return {};
+    if (file->size() > std::numeric_limits<std::size_t>::max() / 2) return {};
+    ByteBuffer bytes(static_cast<std::size_t>(file->size()));
+    if (!file->ReadAt(0, bytes)) return {};
+    return bytes;
+}
+
+std::optional<ReadOnlyFile> ReadOnlyFile::Open(const std::string& path) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return std::nullopt;
+    }
+    return ReadOnlyFile(fd, static_cast<std::uint64_t>(info.st_size));
+}
+
+ReadOnlyFile::ReadOnlyFile(ReadOnlyFile&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)), size_(other.size_) {}
+
+ReadOnlyFile& ReadOnlyFile::operator=(ReadOnlyFile&& other) noexcept {
+    if (this != &other) {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = std::exchange(other.fd_, -1);
+        size_ = other.size_;
+    }
+    return *this;
+}
+
+ReadOnlyFile::~ReadOnlyFile() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+bool ReadOnlyFile::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) const {
+    if (offset > size_ || out.size() > size_ - offset) return false;
+    return ReadFully(fd_, offset, out);
+}
+
+AtomicFileWriter::AtomicFileWriter(const std::string& target) : target_(target) {
+    if (target.empty() || target.back() == '/') return;
+    std::string pattern = target + ".XXXXXX";
+    fd_ = ::mkstemp(pattern.data());
+    if (fd_ < 0) return;
+    temporary_ = pattern;
+    // mkstemp creates the file for its owner only; give it the mode an ordinary create would.
+    ::fchmod(fd_, 0666 & ~CurrentUmask());
+}
+
+AtomicFileWriter::~AtomicFileWriter() { Discard(); }
+
+void AtomicFileWriter::Discard() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+    if (!temporary_.empty()) {
+        ::unlink(temporary_.c_str());
+        temporary_.clear();
+    }
+}
+
+bool AtomicFileWriter::Write(std::span<const std::uint8_t> bytes) {
+    if (fd_ < 0) return false;
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t put = ::write(fd_, bytes.data() + done, bytes.size() - done);
+        if (put < 0 && errno == EINTR) continue;
+        if (put <= 0) {
+            Discard();
+            return false;
+        }
+        done += static_cast<std::size_t>(put);
+    }
+    return true;
+}
+
+bool AtomicFileWriter::Commit() {
+    if (fd_ < 0) return false;
+    int fd = std::exchange(fd_, -1);
+    if (::close(fd) != 0 || ::rename(temporary_.c_str(), target_.c_str()) != 0) {
+        Discard();
+        return false;
+    }
+    temporary_.clear();
+    return true;
+}
+
+bool WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes) {
+    AtomicFileWriter writer(path);
+    return writer.Write(bytes) && writer.Commit();
+}
+
+bool DeleteFileAt(const std::string& path) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode)) return false;
+    return ::unlink(path.c_str()) == 0;
+}
+
+}  // namespace tavrin
