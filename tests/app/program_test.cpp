@@ -10,6 +10,9 @@ namespace {
 
 using testing::FakeRuntime;
 
+int exitCalls = 0;
+void CountExit(Runtime&) { ++exitCalls; }
+
 TEST(Program, CreatedEventSeedsPicksASkinAndRegistersTheDropTarget) {
     FakeRuntime runtime;
     runtime.randomAnswers = {2};
@@ -21,22 +24,27 @@ TEST(Program, CreatedEventSeedsPicksASkinAndRegistersTheDropTarget) {
     EXPECT_TRUE(runtime.dropTargetRegistered);
 }
 
-TEST(Program, ExitCallbackIsRegisteredOnceAndClearsTheLastPath) {
+TEST(Program, ExitCallbacksRunOnceEachAfterTheLoop) {
     FakeRuntime runtime;
+    runtime.RegisterExitCallback(&CountExit);
     runtime.RegisterExitCallback(&OnProgramExit);
-    LastExtractedPath = "/somewhere/tool.exe";
+    runtime.RegisterExitCallback(&CountExit);
+    exitCalls = 0;
     RunProgram(runtime);
-    EXPECT_EQ(runtime.exitCallbacks.size(), 1u);
-    EXPECT_TRUE(LastExtractedPath.empty());
+    EXPECT_EQ(exitCalls, 1);
+    EXPECT_EQ(runtime.exitCallbacks,
+              (std::vector<Handler>{&CountExit, &OnProgramExit}));
 }
 
 TEST(Program, FailedWindowReportsAndEndsWithoutExitCallbacks) {
     FakeRuntime runtime;
     runtime.failWindowLoad = true;
-    LastExtractedPath = "";
+    runtime.RegisterExitCallback(&CountExit);
+    exitCalls = 0;
     EXPECT_EQ(RunProgram(runtime), -1);
     EXPECT_EQ(runtime.fatalErrors.size(), 1u);
     EXPECT_EQ(runtime.seedCount, 0);
+    EXPECT_EQ(exitCalls, 0);
 }
 
 }  // namespace
