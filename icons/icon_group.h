@@ -19,7 +19,7 @@ struct IconImage {
     // what they would point at (a PNG image, or a DIB too short for its header or bitmaps).
     std::uint8_t* header = nullptr;
     std::uint8_t* xorBits = nullptr;
-    std::uint8_t* andBits = nullptr;
+    std::uint8_t* andBits = nullptr;  // also null when the XOR bitmap is
 
     std::span<const std::uint8_t> bytes() const { return {data.get(), dataSize}; }
 };
@@ -33,10 +33,23 @@ struct IconGroup {
 
 using IconGroupPtr = std::unique_ptr<IconGroup>;
 
-// Sets width, height, bitsPerPixel, header, xorBits and andBits from data and dataSize.
+inline constexpr std::uint32_t kDibHeaderSize = 40;  // a BITMAPINFOHEADER
+
+// What an image's bytes hold: a whole PNG file (they begin with its signature), a DIB (at least a
+// whole 40-byte BITMAPINFOHEADER), or neither, which is carried through unchanged.
+enum class ImageKind { Dib, Png, Other };
+ImageKind KindOf(std::span<const std::uint8_t> data);
+inline ImageKind KindOf(const IconImage& image) {
+    return KindOf(image.bytes());
+}
+
+// Sets width, height, bitsPerPixel, header, xorBits and andBits from data and dataSize: for a DIB
+// from its BITMAPINFOHEADER (height is half of biHeight), for a PNG from its IHDR (bitsPerPixel is
+// bit depth × channels), and zeros and null pointers for anything else. Never reads outside data.
 void DeriveImageLayout(IconImage& image);
 
-// The DIB calculations over a BITMAPINFOHEADER at the start of header (at least 40 bytes).
+// The DIB calculations over a BITMAPINFOHEADER at the start of header. A field that the span does
+// not hold counts as 0.
 std::uint16_t DibColorCount(std::span<const std::uint8_t> header);
 std::uint16_t DibColorTableSize(std::span<const std::uint8_t> header);
 std::int32_t DibRowStride(std::span<const std::uint8_t> header);
