@@ -250,6 +250,22 @@ IcoEntryFields IcoEntryAt(std::span<const std::uint8_t> file, std::size_t index)
     return entry;
 }
 
+IconImage ImageFromBytes(std::span<const std::uint8_t> bytes) {
+    IconImage image;
+    image.data = std::make_unique<std::uint8_t[]>(bytes.size());
+    std::copy(bytes.begin(), bytes.end(), image.data.get());
+    image.dataSize = static_cast<std::uint32_t>(bytes.size());
+    DeriveImageLayout(image);
+    return image;
+}
+
+IconGroup GroupFromImages(const std::vector<ByteBuffer>& images) {
+    IconGroup group;
+    for (const ByteBuffer& bytes : images) group.images.push_back(ImageFromBytes(bytes));
+    group.imageCount = static_cast<std::uint32_t>(group.images.size());
+    return group;
+}
+
 std::ostream& operator<<(std::ostream& out, const IcoEntryFields& entry) {
     return out << '(' << int{entry.width} << ", " << int{entry.height} << ", "
                << int{entry.colorCount} << ", " << int{entry.reserved} << ", " << entry.planes

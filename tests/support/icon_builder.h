@@ -8,6 +8,7 @@
 #include <span>
 #include <vector>
 
+#include "icons/icon_group.h"
 #include "platform/bytes.h"
 
 namespace tavrin::testing {
@@ -20,10 +21,10 @@ struct DibSpec {
     std::uint32_t clrUsed = 0;
     std::uint32_t sizeImage = 0;
     std::uint32_t headerSize = 40;  // biSize; bytes past 40 are zeros
-    std::optional<std::int32_t> biHeight;
+    std::optional<std::int32_t> biHeight = std::nullopt;
     // Colour-table entries; by default biClrUsed when set, else 2, 16 or 256 for 1, 4 or 8 bits
     // per pixel and none otherwise.
-    std::optional<std::uint32_t> colorEntries;
+    std::optional<std::uint32_t> colorEntries = std::nullopt;
     // Every byte after the header is (fill + its index) modulo 256, so images are told apart.
     std::uint8_t fill = 0;
 };
@@ -64,25 +65,25 @@ std::uint32_t Crc32(std::span<const std::uint8_t> bytes);
 // One ICONDIRENTRY; every field left unset takes the value the image itself implies (from its
 // BITMAPINFOHEADER or IHDR) and the image's real size and position.
 struct IcoEntry {
-    std::optional<std::uint8_t> width;
-    std::optional<std::uint8_t> height;
-    std::optional<std::uint8_t> colorCount;
-    std::optional<std::uint8_t> reserved;
-    std::optional<std::uint16_t> planes;
-    std::optional<std::uint16_t> bitCount;
-    std::optional<std::uint32_t> bytesInRes;
-    std::optional<std::uint32_t> imageOffset;
+    std::optional<std::uint8_t> width = std::nullopt;
+    std::optional<std::uint8_t> height = std::nullopt;
+    std::optional<std::uint8_t> colorCount = std::nullopt;
+    std::optional<std::uint8_t> reserved = std::nullopt;
+    std::optional<std::uint16_t> planes = std::nullopt;
+    std::optional<std::uint16_t> bitCount = std::nullopt;
+    std::optional<std::uint32_t> bytesInRes = std::nullopt;
+    std::optional<std::uint32_t> imageOffset = std::nullopt;
 };
 
 struct IcoSpec {
     std::uint16_t reserved = 0;
     std::uint16_t type = 1;
-    std::optional<std::uint16_t> count;  // idCount; by default the number of images
-    std::vector<ByteBuffer> images;      // stored back to back after the directory
-    std::vector<IcoEntry> entries;       // overrides, by image index; may be shorter
+    std::optional<std::uint16_t> count = std::nullopt;  // idCount; by default the number of images
+    std::vector<ByteBuffer> images = {};                // stored back to back after the directory
+    std::vector<IcoEntry> entries = {};                 // overrides, by image index; may be shorter
     // Extra directory entries beyond the images (for idCount larger than the image list).
-    std::vector<IcoEntry> extraEntries;
-    std::optional<std::size_t> truncateTo;  // cut the finished file to this length
+    std::vector<IcoEntry> extraEntries = {};
+    std::optional<std::size_t> truncateTo = std::nullopt;  // cut the finished file to this length
 };
 
 ByteBuffer BuildIcoFile(const IcoSpec& spec);
@@ -103,5 +104,9 @@ struct IcoEntryFields {
 // Entry `index` of the directory of an icon file; the file must hold it.
 IcoEntryFields IcoEntryAt(std::span<const std::uint8_t> file, std::size_t index);
 std::ostream& operator<<(std::ostream& out, const IcoEntryFields& entry);
+
+// An image holding a copy of bytes, its layout derived; and a group of such images.
+IconImage ImageFromBytes(std::span<const std::uint8_t> bytes);
+IconGroup GroupFromImages(const std::vector<ByteBuffer>& images);
 
 }  // namespace tavrin::testing
