@@ -10,6 +10,7 @@
 
 #include "support/byte_builder.h"
 #include "support/lnk_builder.h"
+#include "support/scoped_environment.h"
 #include "support/temp_dir.h"
 
 namespace tavrin {
@@ -20,6 +21,7 @@ using testing::DriveItem;
 using testing::FileItem;
 using testing::LinkInfoBuilder;
 using testing::OtherItem;
+using testing::ScopedEnvironment;
 using testing::ShortcutBuilder;
 using testing::ShortcutToLocalPath;
 using testing::TempDir;
@@ -155,32 +157,6 @@ TEST(IsShortcutFile, NeedsTheHeaderSizeAndClassId) {
     EXPECT_EQ(ResolveShortcut(dir.File("folder.lnk")), "");
     EXPECT_EQ(ResolveShortcut(dir.File("class.lnk")), "");
 }
-
-// Sets environment variables for one test and puts the old values back.
-class ScopedEnvironment {
-  public:
-    void Set(const char* name, const std::optional<std::string>& value) {
-        const char* old = std::getenv(name);
-        saved_.push_back({name, old ? std::optional<std::string>(old) : std::nullopt});
-        if (value) {
-            ::setenv(name, value->c_str(), 1);
-        } else {
-            ::unsetenv(name);
-        }
-    }
-    ~ScopedEnvironment() {
-        for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
-            if (it->second) {
-                ::setenv(it->first.c_str(), it->second->c_str(), 1);
-            } else {
-                ::unsetenv(it->first.c_str());
-            }
-        }
-    }
-
-  private:
-    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
-};
 
 TEST(SpecialFolderPath, DesktopFromTheUserDirectories) {
     TempDir home;
