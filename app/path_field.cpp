@@ -1,3 +1,5 @@
+#include <algorithm>
+#include <limits>
 #include <string>
 #include <string_view>
 
@@ -53,7 +55,8 @@ void OnPathChanged(Runtime& runtime) {
     runtime.SetControlProperty(
         Control::窗口, Property::WindowCaption,
         std::string(kCaptionPrefix) + std::to_string(count) + std::string(kCaptionSuffix));
-    const auto length = static_cast<std::int32_t>(Content(runtime).size());
+    const auto length = static_cast<std::int32_t>(
+        std::min<std::size_t>(Content(runtime).size(), std::numeric_limits<std::int32_t>::max()));
     runtime.SetControlProperty(Control::编辑框1, Property::EditSelectionLength, length);
 }
 
