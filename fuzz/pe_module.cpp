@@ -22,8 +22,9 @@ using namespace tavrin;
 // Groups beyond this are counted but not all extracted, to keep each input quick.
 constexpr std::int32_t kMostGroupsExtracted = 16;
 
+// Never destroyed, so that the exit handler that removes it can still read its name.
 const std::string& WorkFolder() {
-    static const std::string folder = [] {
+    static const std::string& folder = *new std::string([] {
         std::string pattern =
             (std::filesystem::temp_directory_path() / "tavrin-fuzz-pe-XXXXXX").string();
         if (!::mkdtemp(pattern.data())) std::abort();
@@ -32,7 +33,7 @@ const std::string& WorkFolder() {
             std::filesystem::remove_all(WorkFolder(), ignored);
         });
         return pattern;
-    }();
+    }());
     return folder;
 }
 

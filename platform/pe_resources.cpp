@@ -83,7 +83,8 @@ class PeModule final : public ResourceModule {
         if (location.zeroTail > location.size) return false;
         std::uint32_t fromFile = location.size - location.zeroTail;
         if (fromFile > 0 && !file_.ReadAt(location.fileOffset, {out, fromFile})) return false;
-        std::memset(out + fromFile, 0, location.zeroTail);
+        // An empty resource may come with no buffer at all.
+        if (location.zeroTail > 0) std::memset(out + fromFile, 0, location.zeroTail);
         return true;
     }
 

@@ -123,6 +123,17 @@ TEST(PeResources, TakesTheFirstLanguageVariantInTheDirectory) {
     EXPECT_EQ(Load(*module, std::uint16_t{1}, kResourceTypeIcon), Bytes(8, 0x80));
 }
 
+TEST(PeResources, EmptyResourceIsFoundAndLoadsIntoNoBuffer) {
+    TempDir dir;
+    PeBuilder builder;
+    builder.AddIcon(1, Bytes(8, 1)).AddIcon(2, {});
+    auto module = OpenBuilt(dir, builder);
+    auto location = module->FindResource(std::uint16_t{2}, kResourceTypeIcon);
+    ASSERT_TRUE(location);
+    EXPECT_EQ(location->size, 0u);
+    EXPECT_TRUE(module->LoadResource(*location, nullptr));
+}
+
 TEST(PeResources, SectionTailBeyondItsRawDataReadsAsZeros) {
     TempDir dir;
     ByteBuffer last = Bytes(64, 1);
