@@ -18,18 +18,23 @@ namespace {
 
 using namespace tavrin;
 
+// One folder for the whole run, removed at exit. The name lives on the heap and is never freed,
+// so the exit handler can still use it after static objects are gone.
 const std::string& WorkFolder() {
-    static const std::string folder = [] {
+    static const std::string* folder = [] {
         std::string pattern =
             (std::filesystem::temp_directory_path() / "tavrin-fuzz-ico-XXXXXX").string();
         if (!::mkdtemp(pattern.data())) std::abort();
-        std::atexit([] {
-            std::error_code ignored;
-            std::filesystem::remove_all(WorkFolder(), ignored);
-        });
-        return pattern;
+        return new std::string(pattern);
     }();
-    return folder;
+    static const bool removedAtExit = [] {
+        return std::atexit([] {
+                   std::error_code ignored;
+                   std::filesystem::remove_all(*folder, ignored);
+               }) == 0;
+    }();
+    (void)removedAtExit;
+    return *folder;
 }
 
 void Check(bool condition, const char* what) {

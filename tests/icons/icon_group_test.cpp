@@ -20,7 +20,7 @@ ByteBuffer Header(std::int32_t width, std::uint16_t planes, std::uint16_t bitCou
     return testing::ByteBuilder()
         .U32(biSize)
         .I32(width)
-        .I32(2 * width)
+        .U32(2u * static_cast<std::uint32_t>(width))
         .U16(planes)
         .U16(bitCount)
         .Fill(16)
