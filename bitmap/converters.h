@@ -18,7 +18,8 @@ struct ConversionOptions {
 
 // Both replace output with the converted file and return true, or leave it untouched and return
 // false. The direct converter reads 24-bit pixel rows from offset 54 of the file itself; the
-// compatibility converter reads the pixels through the bitmap reader.
+// compatibility converter reads the pixels through the bitmap reader. Widths and heights are
+// accepted from 0 to 255; a negative one (a top-down bitmap) is refused.
 bool BmpToIcoDirect(const ByteBuffer& source, ByteBuffer& output,
                     const ConversionOptions& options = {});
 bool BmpToIcoCompat(const ByteBuffer& source, ByteBuffer& output,
