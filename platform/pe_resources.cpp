@@ -13,8 +13,10 @@ namespace {
 
 // Headers and section table almost always lie in the first page.
 constexpr std::size_t kHeadSize = 4096;
-// Directory reads are small and clustered; they go through a window of one page.
-constexpr std::size_t kWindowSize = 4096;
+// Directory reads are small and come in clusters (the language directories of neighbouring
+// names, then their data entries): they go through a few cached pages, one system call per page.
+constexpr std::size_t kPageSize = 4096;
+constexpr std::size_t kCachedPages = 8;
 
 constexpr std::uint16_t kOptionalMagicPe32 = 0x10B;
 constexpr std::uint16_t kOptionalMagicPe32Plus = 0x20B;
@@ -40,10 +42,40 @@ struct DirectoryEntry {
     std::uint32_t target = 0;  // high bit: offset of a subdirectory; else of a data entry
 };
 
-struct TypeDirectory {
+// A directory's entries as stored, decoded one at a time when asked for.
+struct Directory {
     std::uint32_t offset = 0;
-    std::vector<DirectoryEntry> entries;
+    std::size_t named = 0;  // NumberOfNamedEntries: the entries before the ids
+    std::vector<std::uint8_t> entries;
+
+    std::size_t size() const { return entries.size() / kDirectoryEntrySize; }
+    // The name field alone, for walks that do not follow the entries.
+    std::uint32_t NameAt(std::size_t i) const {
+        return *ReadU32At(entries, i * kDirectoryEntrySize);
+    }
+    DirectoryEntry operator[](std::size_t i) const {
+        return {*ReadU32At(entries, i * kDirectoryEntrySize),
+                *ReadU32At(entries, i * kDirectoryEntrySize + 4)};
+    }
 };
+
+// The entry of an integer id. The format stores ids after the named entries in ascending order,
+// and the search relies on that as the system's loader does: it stays logarithmic however many
+// times a hostile group names an icon.
+std::optional<DirectoryEntry> FindId(const Directory& directory, std::uint16_t id) {
+    std::size_t low = std::min(directory.named, directory.size());
+    std::size_t high = directory.size();
+    while (low < high) {
+        std::size_t middle = low + (high - low) / 2;
+        if (directory[middle].name < id) {
+            low = middle + 1;
+        } else {
+            high = middle;
+        }
+    }
+    if (low < directory.size() && directory[low].name == id) return directory[low];
+    return std::nullopt;
+}
 
 bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
@@ -101,9 +133,9 @@ class PeModule final : public ResourceModule {
         return rva <= 0xFFFFFFFFu && size <= file_.size() &&
                MapRva(static_cast<std::uint32_t>(rva), size).has_value();
     }
-    bool ReadFileWindowed(std::uint64_t offset, std::span<std::uint8_t> out) const;
-    std::optional<std::vector<DirectoryEntry>> ReadDirectory(std::uint32_t offset) const;
-    const TypeDirectory* NamesOfType(std::uint16_t type) const;
+    bool ReadFileCached(std::uint64_t offset, std::span<std::uint8_t> out) const;
+    std::optional<Directory> ReadDirectory(std::uint32_t offset) const;
+    const Directory* NamesOfType(std::uint16_t type) const;
     std::optional<std::uint16_t> NameLength(std::uint32_t nameField) const;
     std::optional<std::string> NameText(std::uint32_t nameField) const;
     bool Walk(std::uint16_t type, bool withTexts,
@@ -114,12 +146,17 @@ class PeModule final : public ResourceModule {
     std::uint32_t resourceRva_ = 0;  // 0: the module has no resource directory
 
     // Caches of this open module only: the root's entries, the name directories of the types
-    // asked for, and the page last read for the directory.
-    mutable std::optional<std::vector<DirectoryEntry>> root_;
+    // asked for, and the pages last read for the directory.
+    mutable std::optional<Directory> root_;
     mutable bool rootFailed_ = false;
-    mutable std::vector<std::pair<std::uint16_t, std::optional<TypeDirectory>>> types_;
-    mutable std::vector<std::uint8_t> window_;
-    mutable std::uint64_t windowStart_ = 0;
+    mutable std::vector<std::pair<std::uint16_t, std::optional<Directory>>> types_;
+    struct Page {
+        std::uint64_t start = 0;
+        std::uint64_t lastUse = 0;
+        std::vector<std::uint8_t> bytes;
+    };
+    mutable std::vector<Page> pages_;
+    mutable std::uint64_t uses_ = 0;
 };
 
 std::optional<ResourceLocation> PeModule::MapRva(std::uint32_t rva, std::uint64_t size) const {
@@ -152,53 +189,62 @@ bool PeModule::ReadRva(std::uint64_t rva, std::span<std::uint8_t> out) const {
     auto location = MapRva(static_cast<std::uint32_t>(rva), out.size());
     if (!location) return false;
     std::size_t fromFile = out.size() - location->zeroTail;
-    if (fromFile > 0 && !ReadFileWindowed(location->fileOffset, out.first(fromFile))) return false;
+    if (fromFile > 0 && !ReadFileCached(location->fileOffset, out.first(fromFile))) return false;
     std::fill(out.begin() + static_cast<std::ptrdiff_t>(fromFile), out.end(), 0);
     return true;
 }
 
-bool PeModule::ReadFileWindowed(std::uint64_t offset, std::span<std::uint8_t> out) const {
-    if (out.size() > kWindowSize) return file_.ReadAt(offset, out);
+bool PeModule::ReadFileCached(std::uint64_t offset, std::span<std::uint8_t> out) const {
+    if (out.size() > kPageSize) return file_.ReadAt(offset, out);
     if (offset > file_.size() || out.size() > file_.size() - offset) return false;
-    bool inWindow = offset >= windowStart_ && offset - windowStart_ <= window_.size() &&
-                    out.size() <= window_.size() - (offset - windowStart_);
-    if (!inWindow) {
-        std::uint64_t start = offset - offset % kWindowSize;
-        if (offset + out.size() > start + kWindowSize) start = offset;
-        std::size_t length =
-            static_cast<std::size_t>(std::min<std::uint64_t>(kWindowSize, file_.size() - start));
-        window_.resize(length);
-        if (!file_.ReadAt(start, window_)) {
-            window_.clear();
+    Page* page = nullptr;
+    for (Page& cached : pages_) {
+        if (offset >= cached.start && offset - cached.start <= cached.bytes.size() &&
+            out.size() <= cached.bytes.size() - (offset - cached.start)) {
+            page = &cached;
+            break;
+        }
+    }
+    if (page == nullptr) {
+        if (pages_.size() < kCachedPages) {
+            page = &pages_.emplace_back();
+        } else {
+            page = &*std::min_element(
+                pages_.begin(), pages_.end(),
+                [](const Page& a, const Page& b) { return a.lastUse < b.lastUse; });
+        }
+        // Page-aligned, unless the bytes would straddle two pages.
+        std::uint64_t start = offset - offset % kPageSize;
+        if (offset + out.size() > start + kPageSize) start = offset;
+        page->start = start;
+        page->bytes.resize(
+            static_cast<std::size_t>(std::min<std::uint64_t>(kPageSize, file_.size() - start)));
+        if (!file_.ReadAt(start, page->bytes)) {
+            page->bytes.clear();
             return false;
         }
-        windowStart_ = start;
     }
-    std::memcpy(out.data(), window_.data() + (offset - windowStart_), out.size());
+    page->lastUse = ++uses_;
+    std::memcpy(out.data(), page->bytes.data() + (offset - page->start), out.size());
     return true;
 }
 
-std::optional<std::vector<DirectoryEntry>> PeModule::ReadDirectory(std::uint32_t offset) const {
+std::optional<Directory> PeModule::ReadDirectory(std::uint32_t offset) const {
     std::uint8_t header[kDirectoryHeaderSize];
     if (!ReadResourceBytes(offset, header)) return std::nullopt;
-    ByteReader counts({header, sizeof header});
-    counts.Seek(12);
-    std::size_t count = std::size_t{*counts.U16()} + *counts.U16();
+    Directory directory;
+    directory.offset = offset;
+    directory.named = *ReadU16At(header, 12);
+    std::size_t count = directory.named + *ReadU16At(header, 14);
     // A count that cannot fit in the section fails here, before anything is allocated for it.
     std::uint64_t first = std::uint64_t{offset} + kDirectoryHeaderSize;
     if (!HoldsResourceBytes(first, count * kDirectoryEntrySize)) return std::nullopt;
-    std::vector<std::uint8_t> bytes(count * kDirectoryEntrySize);
-    if (!ReadResourceBytes(first, bytes)) return std::nullopt;
-    std::vector<DirectoryEntry> entries(count);
-    ByteReader reader(bytes);
-    for (DirectoryEntry& entry : entries) {
-        entry.name = *reader.U32();
-        entry.target = *reader.U32();
-    }
-    return entries;
+    directory.entries.resize(count * kDirectoryEntrySize);
+    if (!ReadResourceBytes(first, directory.entries)) return std::nullopt;
+    return directory;
 }
 
-const TypeDirectory* PeModule::NamesOfType(std::uint16_t type) const {
+const Directory* PeModule::NamesOfType(std::uint16_t type) const {
     for (const auto& [cachedType, directory] : types_) {
         if (cachedType == type) return directory ? &*directory : nullptr;
     }
@@ -210,14 +256,13 @@ const TypeDirectory* PeModule::NamesOfType(std::uint16_t type) const {
             return nullptr;
         }
     }
-    std::optional<TypeDirectory> found;
-    for (const DirectoryEntry& entry : *root_) {
+    std::optional<Directory> found;
+    for (std::size_t i = 0; i < root_->size(); ++i) {
+        DirectoryEntry entry = (*root_)[i];
         if (entry.name != type) continue;
         std::uint32_t offset = entry.target & ~kHighBit;
         // A type must lead to a directory of names, and not back to the root.
-        if ((entry.target & kHighBit) != 0 && offset != 0) {
-            if (auto entries = ReadDirectory(offset)) found = TypeDirectory{offset, *entries};
-        }
+        if ((entry.target & kHighBit) != 0 && offset != 0) found = ReadDirectory(offset);
         break;
     }
     types_.emplace_back(type, std::move(found));
@@ -242,28 +287,29 @@ std::optional<std::string> PeModule::NameText(std::uint32_t nameField) const {
 
 bool PeModule::Walk(std::uint16_t type, bool withTexts,
                     const std::function<bool(const ResourceName&)>& callback) const {
-    const TypeDirectory* names = NamesOfType(type);
-    if (names == nullptr || names->entries.empty()) return false;
-    for (const DirectoryEntry& entry : names->entries) {
+    const Directory* names = NamesOfType(type);
+    if (names == nullptr || names->size() == 0) return false;
+    for (std::size_t i = 0; i < names->size(); ++i) {
+        const std::uint32_t field = names->NameAt(i);
         ResourceName name;
-        if ((entry.name & kHighBit) != 0) {
+        if ((field & kHighBit) != 0) {
             if (withTexts) {
-                auto text = NameText(entry.name);
+                auto text = NameText(field);
                 if (!text) return false;
                 name = std::move(*text);
             } else {
                 // The count checks what the enumeration checks: the whole name is there.
-                auto length = NameLength(entry.name);
+                auto length = NameLength(field);
                 if (!length ||
-                    !HoldsResourceBytes(entry.name & ~kHighBit, 2 + std::uint64_t{*length} * 2)) {
+                    !HoldsResourceBytes(field & ~kHighBit, 2 + std::uint64_t{*length} * 2)) {
                     return false;
                 }
                 name = std::string();
             }
-        } else if (entry.name > 0xFFFF) {
+        } else if (field > 0xFFFF) {
             return false;  // an id that no caller could ask for
         } else {
-            name = static_cast<std::uint16_t>(entry.name);
+            name = static_cast<std::uint16_t>(field);
         }
         if (!callback(name)) return false;
     }
@@ -272,33 +318,26 @@ bool PeModule::Walk(std::uint16_t type, bool withTexts,
 
 std::optional<ResourceLocation> PeModule::FindResource(const ResourceName& name,
                                                        std::uint16_t type) const {
-    const TypeDirectory* names = NamesOfType(type);
+    const Directory* names = NamesOfType(type);
     if (names == nullptr) return std::nullopt;
 
-    const DirectoryEntry* match = nullptr;
+    std::optional<DirectoryEntry> match;
     if (const auto* id = std::get_if<std::uint16_t>(&name)) {
-        for (const DirectoryEntry& entry : names->entries) {
-            if (entry.name == *id) {
-                match = &entry;
-                break;
-            }
-        }
+        match = FindId(*names, *id);
     } else {
         const std::string& wanted = std::get<std::string>(name);
-        for (const DirectoryEntry& entry : names->entries) {
+        for (std::size_t i = 0; i < names->size() && !match; ++i) {
+            DirectoryEntry entry = (*names)[i];
             if ((entry.name & kHighBit) == 0) continue;
             auto length = NameLength(entry.name);
             if (!length) continue;
             // Each UTF-16 unit becomes one to three UTF-8 bytes.
             if (wanted.size() < *length || wanted.size() > std::size_t{*length} * 3) continue;
             auto text = NameText(entry.name);
-            if (text && EqualIgnoringAsciiCase(*text, wanted)) {
-                match = &entry;
-                break;
-            }
+            if (text && EqualIgnoringAsciiCase(*text, wanted)) match = entry;
         }
     }
-    if (match == nullptr || (match->target & kHighBit) == 0) return std::nullopt;
+    if (!match || (match->target & kHighBit) == 0) return std::nullopt;
 
     // The language level: its first entry, which must be data, not a fourth level.
     std::uint32_t languages = match->target & ~kHighBit;

@@ -103,7 +103,7 @@ PeBuilder& PeBuilder::AddGroup(const ResourceName& name, const std::vector<std::
 
 template <typename Sink>
 bool PeBuilder::Emit(Sink&& sink) const {
-    // The tree: types by id; in each, named entries first, then ids, each in the order added;
+    // The tree: types by id; in each, named entries in the order added, then ids ascending;
     // in each name, its languages in the order added.
     struct Name {
         ResourceName name;
@@ -131,8 +131,11 @@ bool PeBuilder::Emit(Sink&& sink) const {
     }
     std::sort(types.begin(), types.end(), [](const Type& a, const Type& b) { return a.id < b.id; });
     for (Type& type : types) {
-        std::stable_partition(type.names.begin(), type.names.end(), [](const Name& n) {
+        auto ids = std::stable_partition(type.names.begin(), type.names.end(), [](const Name& n) {
             return std::holds_alternative<std::string>(n.name);
+        });
+        std::stable_sort(ids, type.names.end(), [](const Name& a, const Name& b) {
+            return std::get<std::uint16_t>(a.name) < std::get<std::uint16_t>(b.name);
         });
     }
 

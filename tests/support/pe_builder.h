@@ -67,7 +67,8 @@ class PeBuilder {
     explicit PeBuilder(PeFormat format = PeFormat::Pe32) : format_(format) {}
 
     // A resource; the same type and name added again with another language adds a language
-    // variant. Names of a type are stored named first, then ids, each in the order added.
+    // variant. Names of a type are stored named first, in the order added, then ids in
+    // ascending order, as linkers store them.
     PeBuilder& Add(std::uint16_t type, const ResourceName& name, ByteBuffer data,
                    std::uint16_t language = kLanguageEnglish,
                    ResourceFault fault = ResourceFault::None);
