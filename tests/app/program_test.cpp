@@ -11,7 +11,9 @@ namespace {
 using testing::FakeRuntime;
 
 int exitCalls = 0;
-void CountExit(Runtime&) { ++exitCalls; }
+void CountExit(Runtime&) {
+    ++exitCalls;
+}
 
 TEST(Program, CreatedEventSeedsPicksASkinAndRegistersTheDropTarget) {
     FakeRuntime runtime;
@@ -32,8 +34,7 @@ TEST(Program, ExitCallbacksRunOnceEachAfterTheLoop) {
     exitCalls = 0;
     RunProgram(runtime);
     EXPECT_EQ(exitCalls, 1);
-    EXPECT_EQ(runtime.exitCallbacks,
-              (std::vector<Handler>{&CountExit, &OnProgramExit}));
+    EXPECT_EQ(runtime.exitCallbacks, (std::vector<Handler>{&CountExit, &OnProgramExit}));
 }
 
 TEST(Program, FailedWindowReportsAndEndsWithoutExitCallbacks) {
