@@ -131,16 +131,20 @@ void MainWindow::showEvent(QShowEvent* event) {
     FitToFrame();
 }
 
-void MainWindow::moveEvent(QMoveEvent* event) {
-    QWidget::moveEvent(event);
-    // The window manager adds its frame after the window is shown: fit the client area to it
-    // and centre the framed window once.
-    if (centredWithFrame_) return;
-    QWindow* window = windowHandle();
-    if (!window || window->frameMargins().isNull()) return;
-    centredWithFrame_ = true;
-    FitToFrame();
-    Centre();
+bool MainWindow::event(QEvent* event) {
+    const bool handled = QWidget::event(event);
+    // The window manager adds its frame only after the window is shown, and tells of it by moving
+    // or activating the window: fit the client area to it and centre the framed window, once.
+    if (!centredWithFrame_ &&
+        (event->type() == QEvent::Move || event->type() == QEvent::WindowActivate)) {
+        QWindow* window = windowHandle();
+        if (window && !window->frameMargins().isNull()) {
+            centredWithFrame_ = true;
+            FitToFrame();
+            Centre();
+        }
+    }
+    return handled;
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* event) {

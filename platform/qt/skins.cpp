@@ -22,7 +22,7 @@ struct Look {
 };
 
 // 1: sky, light blue with soft gradients.
-constexpr Look kSky = {"#eef3f9", "#1d3557", "#ffffff", "#f3f7fc", "#14283d",
+constexpr Look kSky = {"#e6eef8", "#1d3557", "#ffffff", "#f0f5fb", "#14283d",
                        "#dde8f5", "#1d3557", "#3b82d0", "#9babbd",
                        R"(
 QPushButton {

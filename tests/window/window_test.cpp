@@ -396,7 +396,7 @@ void RecordExit(Runtime&) {
     exitOrder.push_back(N);
 }
 
-TEST(Program, RunsUntilEscapeThenEachExitCallbackOnce) {
+TEST(QtProgram, RunsUntilEscapeThenEachExitCallbackOnce) {
     QtRuntime runtime;
     runtime.RegisterExitCallback(&RecordExit<1>);
     runtime.RegisterExitCallback(&RecordExit<1>);
@@ -422,7 +422,7 @@ TEST(Program, RunsUntilEscapeThenEachExitCallbackOnce) {
         runtime.RegisterDropTarget(Control::拖放对象1, runtime.WindowHandle(Control::窗口)));
 }
 
-TEST(Program, ExitCallbacksRunInTheOrderOfRegistration) {
+TEST(QtProgram, ExitCallbacksRunInTheOrderOfRegistration) {
     QtRuntime runtime;
     runtime.RegisterExitCallback(&RecordExit<2>);
     runtime.RegisterExitCallback(&RecordExit<1>);
@@ -433,7 +433,7 @@ TEST(Program, ExitCallbacksRunInTheOrderOfRegistration) {
     EXPECT_EQ(exitOrder, (std::vector<int>{2, 1}));
 }
 
-TEST(Program, AWindowThatCannotBeBuiltGivesTheErrorBoxAndMinusOne) {
+TEST(QtProgram, AWindowThatCannotBeBuiltGivesTheErrorBoxAndMinusOne) {
     QtRuntime runtime;
     ASSERT_TRUE(runtime.LoadWindow(MainWindowLayout()));
     std::vector<QString> boxes;
@@ -457,7 +457,7 @@ TEST(Program, AWindowThatCannotBeBuiltGivesTheErrorBoxAndMinusOne) {
     EXPECT_FALSE(other.LoadWindow(broken));
 }
 
-TEST(Program, StartsInTheProgramsFolderAndDrawsEveryValueOfARange) {
+TEST(QtProgram, StartsInTheProgramsFolderAndDrawsEveryValueOfARange) {
     QDir::setCurrent(QDir::tempPath());
     QtRuntime runtime;
     const std::string folder = runtime.ProgramDirectory();
