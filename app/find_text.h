@@ -12,11 +12,9 @@ enum class TextEncoding {
     DoubleByte,  // a byte of 0x80 or above and the byte after it form one character (GBK)
 };
 
-#if defined(_WIN32)
-inline constexpr TextEncoding kPlatformEncoding = TextEncoding::DoubleByte;
-#else
+// The program's texts are UTF-8 on every platform: the Windows run time converts at the edge of
+// every wide Windows call, so no text is ever in the ANSI code page.
 inline constexpr TextEncoding kPlatformEncoding = TextEncoding::Utf8;
-#endif
 
 // The 1-based byte position of the first place in text where pattern starts, or std::nullopt.
 // A match starts and ends on character boundaries, never inside a character. An empty pattern

@@ -1,3 +1,5 @@
+// The POSIX file calls; files_win32.cpp has the Windows ones.
+#if !defined(_WIN32)
 #include "platform/files.h"
 
 #include <fcntl.h>
@@ -137,3 +139,4 @@ bool DeleteFileAt(const std::string& path) {
 }
 
 }  // namespace tavrin
+#endif

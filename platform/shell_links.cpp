@@ -1,3 +1,5 @@
+// The shell-link reader and the XDG desktop folder; shell_links_win32.cpp asks the Windows shell.
+#if !defined(_WIN32)
 #include "platform/shell_links.h"
 
 #include <pwd.h>
@@ -364,3 +366,4 @@ std::string SpecialFolderPath(std::int32_t number) {
 }
 
 }  // namespace tavrin
+#endif
