@@ -47,7 +47,9 @@ ByteBuffer ReadFileBytes(const std::string& path) {
 }
 
 std::optional<ReadOnlyFile> ReadOnlyFile::Open(const std::string& path) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // O_NONBLOCK keeps a FIFO or device under a source's name from blocking the open; only
+    // regular files are read, and for them the flag changes nothing.
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) return std::nullopt;
     struct stat info {};
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {

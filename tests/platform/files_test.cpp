@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -86,6 +87,13 @@ TEST(Files, MissingEmptyAndFolderReadAsEmpty) {
     EXPECT_TRUE(ReadFileBytes(dir.File("missing")).empty());
     EXPECT_TRUE(ReadFileBytes(dir.File("empty")).empty());
     EXPECT_TRUE(ReadFileBytes(dir.path().string()).empty());
+}
+
+TEST(Files, AFifoIsRefusedWithoutWaitingForAWriter) {
+    TempDir dir;
+    ASSERT_EQ(::mkfifo(dir.File("pipe.exe").c_str(), 0600), 0);
+    EXPECT_FALSE(ReadOnlyFile::Open(dir.File("pipe.exe")));
+    EXPECT_TRUE(ReadFileBytes(dir.File("pipe.exe")).empty());
 }
 
 TEST(Files, ReadAtChecksTheRange) {
