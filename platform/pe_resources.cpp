@@ -368,7 +368,8 @@ std::unique_ptr<ResourceModule> ResourceModule::Open(const std::string& path) {
     std::vector<std::uint8_t> head(
         static_cast<std::size_t>(std::min<std::uint64_t>(kHeadSize, file->size())));
     if (!file->ReadAt(0, head)) return nullptr;
-    // A piece of the headers: from the first page when it lies there, else read on its own.
+    // A piece of the headers: from the first page when it lies there, else read on its own into
+    // `extra`, so each piece is used up before the next one is fetched.
     std::vector<std::uint8_t> extra;
     auto fetch = [&](std::uint64_t offset,
                      std::size_t size) -> std::optional<std::span<const std::uint8_t>> {

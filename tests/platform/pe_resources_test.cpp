@@ -39,7 +39,7 @@ std::optional<ByteBuffer> Load(const ResourceModule& module, const ResourceName&
                                std::uint16_t type) {
     auto location = module.FindResource(name, type);
     if (!location) return std::nullopt;
-    ByteBuffer bytes(location->size);
+    ByteBuffer bytes(location->size, 0xAA);  // so that bytes left unwritten show
     if (!module.LoadResource(*location, bytes.data())) return std::nullopt;
     return bytes;
 }
