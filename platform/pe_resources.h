@@ -67,7 +67,4 @@ class ResourceModule {
     virtual bool LoadResource(const ResourceLocation& location, std::uint8_t* out) const = 0;
 };
 
-// UTF-16LE code units as UTF-8; an unpaired surrogate becomes U+FFFD.
-std::string Utf16ToUtf8(std::span<const std::uint8_t> utf16le);
-
 }  // namespace tavrin

@@ -17,6 +17,7 @@
 
 #include "platform/byte_reader.h"
 #include "platform/files.h"
+#include "platform/utf16.h"
 
 namespace tavrin {
 namespace {
@@ -46,24 +47,6 @@ constexpr std::size_t kMaxShortcutBytes = 1 << 20;
 // The longest target the shell hands back: 259 bytes and a terminating zero.
 constexpr std::size_t kMaxTargetBytes = 259;
 
-void AppendUtf8(std::string& out, std::uint32_t code) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-}
-
 // A zero-terminated narrow string starting at offset within data; std::nullopt when the offset
 // lies outside or no terminator follows.
 std::optional<std::string> NarrowStringAt(Bytes data, std::size_t offset) {
@@ -74,30 +57,15 @@ std::optional<std::string> NarrowStringAt(Bytes data, std::size_t offset) {
     return std::string(rest.begin(), end);
 }
 
-// A zero-terminated UTF-16LE string starting at offset within data, converted to UTF-8; an
-// unpaired surrogate becomes U+FFFD.
+// A zero-terminated UTF-16LE string starting at offset within data, converted to UTF-8;
+// std::nullopt when the offset lies outside or no terminator follows.
 std::optional<std::string> WideStringAt(Bytes data, std::size_t offset) {
     if (offset >= data.size()) return std::nullopt;
     ByteReader reader(data.subspan(offset));
-    std::string out;
-    while (true) {
-        auto unit = reader.U16();
-        if (!unit) return std::nullopt;
-        if (*unit == 0) return out;
-        std::uint32_t code = *unit;
-        if (code >= 0xD800 && code <= 0xDBFF) {
-            auto low = ReadU16At(reader.data(), reader.position());
-            if (low && *low >= 0xDC00 && *low <= 0xDFFF) {
-                reader.Skip(2);
-                code = 0x10000 + ((code - 0xD800) << 10) + (*low - 0xDC00);
-            } else {
-                code = 0xFFFD;
-            }
-        } else if (code >= 0xDC00 && code <= 0xDFFF) {
-            code = 0xFFFD;
-        }
-        AppendUtf8(out, code);
+    while (auto unit = reader.U16()) {
+        if (*unit == 0) return Utf16ToUtf8(data.subspan(offset, reader.position() - 2));
     }
+    return std::nullopt;
 }
 
 // A string of LinkInfo: the Unicode form when its offset is given and holds one, else the narrow

@@ -1,11 +1,10 @@
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 
 #include <string>
 #include <vector>
 
 #include "shell_fixture.h"
+#include "support/file_size_limit.h"
 
 namespace tavrin::testing {
 namespace {
@@ -166,26 +165,6 @@ TEST_F(Extract, FailedConversionKeepsTheEarlierIconAndSaysSo) {
         EXPECT_EQ(LastExtractedPath, bitmap);
     }
 }
-
-// Lowers the largest file this process may write, so that a write fails even for root.
-class FileSizeLimit {
-  public:
-    explicit FileSizeLimit(rlim_t limit) {
-        ::getrlimit(RLIMIT_FSIZE, &saved_);
-        previous_ = ::signal(SIGXFSZ, SIG_IGN);
-        rlimit lowered = saved_;
-        lowered.rlim_cur = limit;
-        ::setrlimit(RLIMIT_FSIZE, &lowered);
-    }
-    ~FileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &saved_);
-        ::signal(SIGXFSZ, previous_);
-    }
-
-  private:
-    rlimit saved_{};
-    sighandler_t previous_;
-};
 
 TEST_F(Extract, FailedWriteOfTheConvertedIconIsReported) {
     const ByteBuffer earlier = {0, 0, 1, 0, 9, 9, 9};

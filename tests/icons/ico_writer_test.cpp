@@ -1,6 +1,4 @@
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 
 #include <filesystem>
 
@@ -8,6 +6,7 @@
 #include "platform/byte_reader.h"
 #include "platform/hooks.h"
 #include "support/byte_builder.h"
+#include "support/file_size_limit.h"
 #include "support/icon_builder.h"
 #include "support/temp_dir.h"
 
@@ -17,6 +16,7 @@ namespace {
 using testing::BuildDibImage;
 using testing::BuildIcoFile;
 using testing::BuildPngImage;
+using testing::FileSizeLimit;
 using testing::GroupFromImages;
 using testing::IcoEntryAt;
 using testing::IcoEntryFields;
@@ -38,26 +38,6 @@ std::size_t EntriesIn(const std::filesystem::path& folder) {
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder)) ++count;
     return count;
 }
-
-// Makes every write of this process beyond `limit` bytes fail, as on a full disk.
-class FileSizeLimit {
-  public:
-    explicit FileSizeLimit(rlim_t limit) {
-        ::getrlimit(RLIMIT_FSIZE, &saved_);
-        previous_ = ::signal(SIGXFSZ, SIG_IGN);
-        rlimit lowered = saved_;
-        lowered.rlim_cur = limit;
-        ::setrlimit(RLIMIT_FSIZE, &lowered);
-    }
-    ~FileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &saved_);
-        ::signal(SIGXFSZ, previous_);
-    }
-
-  private:
-    rlimit saved_{};
-    sighandler_t previous_;
-};
 
 const ByteBuffer k16x16x4 = BuildDibImage({.width = 16, .height = 16, .bitCount = 4, .fill = 3});
 const ByteBuffer k32x32x4 = BuildDibImage({.width = 32, .height = 32, .bitCount = 4, .fill = 9});

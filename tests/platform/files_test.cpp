@@ -1,17 +1,17 @@
 #include "platform/files.h"
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <filesystem>
 
+#include "support/file_size_limit.h"
 #include "support/temp_dir.h"
 
 namespace tavrin {
 namespace {
 
+using testing::FileSizeLimit;
 using testing::TempDir;
 
 std::size_t EntriesIn(const std::filesystem::path& folder) {
@@ -19,26 +19,6 @@ std::size_t EntriesIn(const std::filesystem::path& folder) {
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder)) ++count;
     return count;
 }
-
-// Makes every write of this process beyond `limit` bytes fail, as on a full disk.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t limit) {
-        ::getrlimit(RLIMIT_FSIZE, &saved_);
-        previous_ = ::signal(SIGXFSZ, SIG_IGN);
-        rlimit lowered = saved_;
-        lowered.rlim_cur = limit;
-        ::setrlimit(RLIMIT_FSIZE, &lowered);
-    }
-    ~FileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &saved_);
-        ::signal(SIGXFSZ, previous_);
-    }
-
-private:
-    rlimit saved_{};
-    sighandler_t previous_;
-};
 
 TEST(Files, WriteThenReadGivesTheSameBytes) {
     TempDir dir;

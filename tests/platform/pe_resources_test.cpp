@@ -5,6 +5,7 @@
 #include <array>
 #include <vector>
 
+#include "platform/utf16.h"
 #include "support/pe_builder.h"
 #include "support/temp_dir.h"
 
