@@ -7,8 +7,10 @@
 #include <shlobj.h>
 #include <windows.h>
 
+#include <array>
 #include <cwchar>
 
+#include "platform/files.h"
 #include "platform/shell_links.h"
 #include "platform/wide_text.h"
 
@@ -59,13 +61,26 @@ bool IsShellLink(const std::wstring& path) {
     return (info.dwAttributes & SFGAO_LINK) != 0;
 }
 
+// The shell-link header: its size, then the class identifier of the shell link as stored.
+bool HasShellLinkHeader(const std::string& path) {
+    constexpr std::array<std::uint8_t, 20> kHeaderStart = {
+        0x4C, 0x00, 0x00, 0x00, 0x01, 0x14, 0x02, 0x00, 0x00, 0x00,
+        0x00, 0x00, 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46,
+    };
+    auto file = ReadOnlyFile::Open(path);
+    std::array<std::uint8_t, kHeaderStart.size()> start{};
+    return file && file->ReadAt(0, start) && start == kHeaderStart;
+}
+
 }  // namespace
 
 bool IsShortcutFile(const std::string& path) {
     auto wide = WideFromUtf8(path);
     if (!wide || wide->empty()) return false;
+    // The shell takes every file with the shortcut ending for a shortcut; only one that also
+    // starts as a shell link is one.
     ComScope com;
-    return IsShellLink(*wide);
+    return IsShellLink(*wide) && HasShellLinkHeader(path);
 }
 
 std::string ResolveShortcut(const std::string& path) {
