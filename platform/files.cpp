@@ -6,9 +6,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <limits>
+#include <string>
 #include <utility>
 
 namespace tavrin {
@@ -20,19 +22,13 @@ bool ReadFully(int fd, std::uint64_t offset, std::span<std::uint8_t> out) {
         if (offset + done > static_cast<std::uint64_t>(std::numeric_limits<off_t>::max())) {
             return false;
         }
-        ssize_t got = ::pread(fd, out.data() + done, out.size() - done,
-                              static_cast<off_t>(offset + done));
+        ssize_t got =
+            ::pread(fd, out.data() + done, out.size() - done, static_cast<off_t>(offset + done));
         if (got < 0 && errno == EINTR) continue;
         if (got <= 0) return false;
         done += static_cast<std::size_t>(got);
     }
     return true;
-}
-
-mode_t CurrentUmask() {
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    return mask;
 }
 
 }  // namespace
@@ -82,15 +78,24 @@ bool ReadOnlyFile::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) con
 
 AtomicFileWriter::AtomicFileWriter(const std::string& target) : target_(target) {
     if (target.empty() || target.back() == '/') return;
-    std::string pattern = target + ".XXXXXX";
-    fd_ = ::mkstemp(pattern.data());
-    if (fd_ < 0) return;
-    temporary_ = pattern;
-    // mkstemp creates the file for its owner only; give it the mode an ordinary create would.
-    ::fchmod(fd_, 0666 & ~CurrentUmask());
+    // A name of our own beside the target, created exclusively with the mode an ordinary create
+    // would give (the umask applies), so no second call is needed to set it.
+    static std::atomic<unsigned> counter{0};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string name = target + ".tmp" + std::to_string(::getpid()) + "-" +
+                           std::to_string(counter.fetch_add(1));
+        fd_ = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd_ >= 0) {
+            temporary_ = std::move(name);
+            return;
+        }
+        if (errno != EEXIST) return;
+    }
 }
 
-AtomicFileWriter::~AtomicFileWriter() { Discard(); }
+AtomicFileWriter::~AtomicFileWriter() {
+    Discard();
+}
 
 void AtomicFileWriter::Discard() {
     if (fd_ >= 0) {
@@ -103,7 +108,7 @@ void AtomicFileWriter::Discard() {
     }
 }
 
-bool AtomicFileWriter::Write(std::span<const std::uint8_t> bytes) {
+bool AtomicFileWriter::WriteOut(std::span<const std::uint8_t> bytes) {
     if (fd_ < 0) return false;
     std::size_t done = 0;
     while (done < bytes.size()) {
@@ -118,7 +123,7 @@ bool AtomicFileWriter::Write(std::span<const std::uint8_t> bytes) {
     return true;
 }
 
-bool AtomicFileWriter::Commit() {
+bool AtomicFileWriter::Finish() {
     if (fd_ < 0) return false;
     int fd = std::exchange(fd_, -1);
     if (::close(fd) != 0 || ::rename(temporary_.c_str(), target_.c_str()) != 0) {
@@ -127,11 +132,6 @@ bool AtomicFileWriter::Commit() {
     }
     temporary_.clear();
     return true;
-}
-
-bool WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes) {
-    AtomicFileWriter writer(path);
-    return writer.Write(bytes) && writer.Commit();
 }
 
 bool DeleteFileAt(const std::string& path) {

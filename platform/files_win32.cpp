@@ -151,7 +151,7 @@ void AtomicFileWriter::Discard() {
     }
 }
 
-bool AtomicFileWriter::Write(std::span<const std::uint8_t> bytes) {
+bool AtomicFileWriter::WriteOut(std::span<const std::uint8_t> bytes) {
     if (fd_ < 0) return false;
     std::size_t done = 0;
     while (done < bytes.size()) {
@@ -166,7 +166,7 @@ bool AtomicFileWriter::Write(std::span<const std::uint8_t> bytes) {
     return true;
 }
 
-bool AtomicFileWriter::Commit() {
+bool AtomicFileWriter::Finish() {
     if (fd_ < 0) return false;
     const int fd = std::exchange(fd_, -1);
     const bool closed = ::_close(fd) == 0;
@@ -179,11 +179,6 @@ bool AtomicFileWriter::Commit() {
     }
     temporary_.clear();
     return true;
-}
-
-bool WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes) {
-    AtomicFileWriter writer(path);
-    return writer.Write(bytes) && writer.Commit();
 }
 
 bool DeleteFileAt(const std::string& path) {
