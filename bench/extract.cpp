@@ -1,7 +1,6 @@
-// Extracting every icon group of a large module the way the extract command does: CountIcons,
-// then ExtractIconGroup(path, 0, folder/i.ico, i) for i = 1 to the count, each call opening and
-// numbering the module afresh. Each group holds a 16 × 16 and a 32 × 32 32-bit DIB and a
-// 256 × 256 PNG of about 134 KB, about 140 KB in all, so 1,000 groups make a module of 140 MB.
+// Extracting every icon group of a large module (support/large_module.h) the way the extract
+// command does: CountIcons, then ExtractIconGroup(path, 0, folder/i.ico, i) for i = 1 to the
+// count, each call opening and numbering the module afresh.
 //
 // peak_rss_MB is the process's peak resident memory (ru_maxrss), building the module included;
 // run one case per process (--benchmark_filter) to see each case's own peak.
@@ -14,8 +13,7 @@
 #include <string>
 
 #include "icons/extract.h"
-#include "support/icon_builder.h"
-#include "support/pe_builder.h"
+#include "support/large_module.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -29,48 +27,16 @@ struct LargeModule {
     std::filesystem::path outputs;
 };
 
-std::shared_ptr<const ByteBuffer> Dib32(std::int32_t size) {
-    DibSpec spec;
-    spec.width = size;
-    spec.height = size;
-    spec.bitCount = 32;
-    return std::make_shared<const ByteBuffer>(BuildDibImage(spec));
-}
-
-// The module of that many groups, written once per process; the images' bytes are shared by
-// every group, so building it takes little memory.
+// The module of that many groups, written once per process.
 const LargeModule& ModuleOf(int groups) {
     static std::map<int, std::unique_ptr<LargeModule>> modules;
     auto& module = modules[groups];
     if (module) return *module;
     module = std::make_unique<LargeModule>();
-    auto small = Dib32(16);
-    auto medium = Dib32(32);
-    PngSpec spec;
-    spec.width = 256;
-    spec.height = 256;
-    spec.padding = 134 * 1024;
-    auto large = std::make_shared<const ByteBuffer>(BuildPngImage(spec));
-
-    PeBuilder builder(PeFormat::Pe32Plus);
-    for (int i = 0; i < groups; ++i) {
-        auto first = static_cast<std::uint16_t>(3 * i + 1);
-        builder.AddShared(kResourceTypeIcon, first, small);
-        builder.AddShared(kResourceTypeIcon, static_cast<std::uint16_t>(first + 1), medium);
-        builder.AddShared(kResourceTypeIcon, static_cast<std::uint16_t>(first + 2), large);
-    }
-    for (int i = 0; i < groups; ++i) {
-        auto first = static_cast<std::uint16_t>(3 * i + 1);
-        builder.Add(kResourceTypeGroupIcon, static_cast<std::uint16_t>(i + 1),
-                    BuildGroupDirectory(
-                        {{.id = first, .width = 16, .height = 16},
-                         {.id = static_cast<std::uint16_t>(first + 1), .width = 32, .height = 32},
-                         {.id = static_cast<std::uint16_t>(first + 2)}}));
-    }
     module->path = module->dir.File("icons.dll");
     module->outputs = module->dir.path() / "out";
     std::filesystem::create_directory(module->outputs);
-    if (!builder.WriteTo(module->path)) std::abort();
+    if (!WriteLargeModule(module->path, groups)) std::abort();
     return *module;
 }
 

@@ -141,7 +141,9 @@ std::optional<std::string> OpenableSource(const std::string& given, Reporter& re
 
 std::string NameText(const ResourceName& name) {
     if (const auto* text = std::get_if<std::string>(&name)) return *text;
-    return "#" + std::to_string(std::get<std::uint16_t>(name));
+    std::string text = "#";
+    text += std::to_string(std::get<std::uint16_t>(name));
+    return text;
 }
 
 std::string DescribeImages(const IconGroup& group) {
