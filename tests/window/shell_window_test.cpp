@@ -2,6 +2,7 @@
 // temporary directory: a dropped module's count in the caption, extract, delete and about.
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QDropEvent>
 #include <QLineEdit>
@@ -18,7 +19,10 @@
 #include "app/about.h"
 #include "app/handlers.h"
 #include "app/layout.h"
+#include "bitmap/converters.h"
+#include "platform/files.h"
 #include "platform/qt/qt_runtime.h"
+#include "support/bmp_builder.h"
 #include "support/icon_builder.h"
 #include "support/pe_builder.h"
 #include "support/temp_dir.h"
@@ -130,6 +134,40 @@ TEST_F(ShellWindow, ExtractThenDelete) {
     const std::vector<Shown> expected = {
         {"信息：", "删除的仅是本目录的被提取的ICO文件", QMessageBox::NoIcon}};
     EXPECT_EQ(shown, expected);
+}
+
+TEST_F(ShellWindow, BitmapsConvertWithTheConverterTheBoxChoosesAndFailuresKeepTheEarlierIcon) {
+    testing::BmpImage eightBit;
+    eightBit.width = 4;
+    eightBit.height = 2;
+    eightBit.bitCount = 8;
+    eightBit.clrUsed = 2;
+    eightBit.palette = {0x000000, 0xFFFFFF};
+    eightBit.pixels = {0, 1, 1, 0, 1, 0, 0, 1};
+    const ByteBuffer bitmap = testing::BuildBmp(eightBit);
+    const std::string path = sources.Write("photo.BMP", bitmap);
+
+    // The direct converter takes only 24-bit rows: nothing is written over the earlier icon.
+    const ByteBuffer earlier = {0, 0, 1, 0, 0, 0};
+    programFolder.Write("1.ico", earlier);
+    DropFile(path);
+    ClickButton(Control::按钮_提取图标);
+    const std::vector<Shown> failed = {{"信息：", "BMP转换ICO图标失败！", QMessageBox::NoIcon}};
+    EXPECT_EQ(shown, failed);
+    EXPECT_EQ(ReadFileBytes(programFolder.File("1.ico")), earlier);
+    EXPECT_FALSE(ExtractEnabled());
+
+    // Ticked, the compatibility converter reads it through the bitmap reader.
+    auto* box = qobject_cast<QCheckBox*>(runtime.ControlWidget(Control::选择框_兼容模式));
+    ASSERT_NE(box, nullptr);
+    QTest::mouseClick(box, Qt::LeftButton);
+    ASSERT_TRUE(box->isChecked());
+    DropFile(path);
+    ClickButton(Control::按钮_提取图标);
+    ByteBuffer expected;
+    ASSERT_TRUE(BmpToIcoCompat(bitmap, expected));
+    EXPECT_EQ(ReadFileBytes(programFolder.File("1.ico")), expected);
+    EXPECT_EQ(shown, failed) << "no further message";
 }
 
 TEST_F(ShellWindow, AboutShowsTheTextAndTitle) {
