@@ -6,6 +6,7 @@
 #include "app/handlers.h"
 #include "bitmap/converters.h"
 #include "icons/extract.h"
+#include "icons/source_names.h"
 
 namespace tavrin {
 namespace {
@@ -14,19 +15,6 @@ constexpr std::string_view kBadPathMessage = "文件路径不正确，请尝试�
 constexpr std::string_view kNoIconsMessage = "该文件内有没发现图标文件";
 constexpr std::string_view kBitmapFailedMessage = "BMP转换ICO图标失败！";
 constexpr std::string_view kDeletedMessage = "删除的仅是本目录的被提取的ICO文件";
-
-// True when the path's last four bytes are ".bmp" in any mix of letter case.
-bool IsBitmapPath(std::string_view path) {
-    constexpr std::string_view kEnding = ".bmp";
-    if (path.size() < kEnding.size()) return false;
-    std::string_view tail = path.substr(path.size() - kEnding.size());
-    for (std::size_t i = 0; i < kEnding.size(); ++i) {
-        char c = tail[i];
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        if (c != kEnding[i]) return false;
-    }
-    return true;
-}
 
 // Converts a bitmap source into the first output file. A failed conversion writes nothing, so an
 // earlier 1.ico stays; the file is read back to catch a write that failed.
@@ -74,7 +62,7 @@ void OnExtractClicked(Runtime& runtime) {
         const auto n = static_cast<std::int32_t>(i);
         ExtractIconGroup(path, 0, OutputIconPath(runtime, n), n);
     }
-    if (IsBitmapPath(path)) ConvertBitmap(runtime, path);
+    if (HasBitmapEnding(path)) ConvertBitmap(runtime, path);
     runtime.SetControlProperty(Control::按钮_提取图标, Property::ButtonDisabled, true);
     LastExtractedPath = path;
 }

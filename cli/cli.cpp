@@ -14,6 +14,7 @@
 #include "icons/extract.h"
 #include "icons/ico_file.h"
 #include "icons/module_reader.h"
+#include "icons/source_names.h"
 #include "platform/files.h"
 #include "platform/pe_resources.h"
 #include "platform/shell_links.h"
@@ -87,23 +88,6 @@ class Reporter {
     bool drawn_ = false;
     bool failed_ = false;
 };
-
-std::string LowerAscii(std::string_view text) {
-    std::string lower(text);
-    for (char& c : lower) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return lower;
-}
-
-std::string LastThreeLower(const std::string& path) {
-    return LowerAscii(path.size() <= 3 ? std::string_view(path)
-                                       : std::string_view(path).substr(path.size() - 3));
-}
-
-bool IsBitmapPath(const std::string& path) {
-    return path.size() >= 4 && LowerAscii(std::string_view(path).substr(path.size() - 4)) == ".bmp";
-}
 
 // Follows shortcuts the way the window's path field does: a name containing ".lnk" that is a
 // shortcut file is replaced by its target, up to a bound on nested shortcuts.
@@ -270,7 +254,7 @@ int List(const Options& options, std::ostream& out, std::ostream& err) {
     auto source = OpenableSource(file, reporter);
     if (!source) return kExitSourceFailed;
 
-    std::string kind = LastThreeLower(*source);
+    std::string kind = LastThreeLowered(*source);
     if (kind == "ico") {
         IconGroupPtr group = ReadIcoFile(*source);
         if (!group) {
@@ -282,7 +266,7 @@ int List(const Options& options, std::ostream& out, std::ostream& err) {
     }
     if (kind != "exe" && kind != "dll" && kind != "icl") {
         reporter.Fail(
-            file, IsBitmapPath(*source)
+            file, HasBitmapEnding(*source)
                       ? "a bitmap holds no icon groups; 'extract' or 'convert' turns it into one"
                       : "not a supported source (.exe, .dll, .icl, .ico)");
         return kExitSourceFailed;
@@ -363,7 +347,7 @@ void ExtractOne(const std::string& file, const fs::path& folder, const Options& 
         return;
     }
 
-    bool bitmap = IsBitmapPath(*source);
+    bool bitmap = HasBitmapEnding(*source);
     std::int32_t written = 0;
     for (std::int32_t i = 1; i <= count; ++i) {
         std::string target = (folder / (std::to_string(i) + ".ico")).string();

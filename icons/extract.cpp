@@ -6,6 +6,7 @@
 
 #include "icons/ico_file.h"
 #include "icons/module_reader.h"
+#include "icons/source_names.h"
 #include "platform/files.h"
 #include "platform/pe_resources.h"
 
@@ -13,15 +14,6 @@ namespace tavrin {
 namespace {
 
 enum class SourceKind { IconFile, Module, Unsupported };
-
-// The last three bytes of a path (the whole path when shorter), with A to Z lower-cased.
-std::string LastThreeLowered(const std::string& path) {
-    std::string last = path.size() > 3 ? path.substr(path.size() - 3) : path;
-    for (char& c : last) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return last;
-}
 
 SourceKind KindOfSource(const std::string& path) {
     std::string last = LastThreeLowered(path);
@@ -42,11 +34,6 @@ struct ExtractionState {
         }
     }
 };
-
-bool EndsWithBmpInAnyCase(const std::string& path) {
-    if (path.size() < 4) return false;
-    return path[path.size() - 4] == '.' && LastThreeLowered(path) == "bmp";
-}
 
 }  // namespace
 
@@ -100,7 +87,7 @@ std::int32_t ExtractIconGroup(const std::string& source, std::optional<std::int3
 }
 
 std::int32_t CountIcons(const std::string& path) {
-    if (EndsWithBmpInAnyCase(path)) {
+    if (HasBitmapEnding(path)) {
         auto file = ReadOnlyFile::Open(path);
         std::array<std::uint8_t, 2> magic{};
         return file && file->ReadAt(0, magic) && magic[0] == 'B' && magic[1] == 'M' ? 1 : 0;
