@@ -9,6 +9,7 @@
 #include <chrono>
 #include <set>
 #include <utility>
+#include <vector>
 
 #include "platform/files.h"
 #include "platform/hooks.h"
@@ -109,6 +110,36 @@ HFONT DefaultGuiFont() {
     return static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
 }
 
+// True when the font has a glyph of its own for every character of text.
+bool HasGlyphs(HFONT font, const std::wstring& text) {
+    HDC dc = ::GetDC(nullptr);
+    if (!dc) return true;
+    HGDIOBJ old = ::SelectObject(dc, font);
+    std::vector<WORD> glyphs(text.size());
+    const DWORD converted = ::GetGlyphIndicesW(dc, text.c_str(), static_cast<int>(text.size()),
+                                               glyphs.data(), GGI_MARK_NONEXISTING_GLYPHS);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(nullptr, dc);
+    return converted == GDI_ERROR ||
+           std::none_of(glyphs.begin(), glyphs.end(), [](WORD glyph) { return glyph == 0xFFFF; });
+}
+
+// The system's default GUI font, or, where that face has no Chinese characters and the system
+// does not link it to one that has (as Wine does not), a font of the same size that the font
+// mapper picks for the Chinese character set. Null when the default font serves.
+HFONT MakeChineseGuiFont(const WindowLayout& layout) {
+    std::wstring texts = WideFromUtf8(layout.caption).value_or(L"");
+    for (const ControlLayout& entry : layout.controls) {
+        if (auto text = WideFromUtf8(entry.text)) texts += *text;
+    }
+    if (HasGlyphs(DefaultGuiFont(), texts)) return nullptr;
+    LOGFONTW font{};
+    if (!::GetObjectW(DefaultGuiFont(), sizeof font, &font)) return nullptr;
+    font.lfCharSet = GB2312_CHARSET;
+    font.lfFaceName[0] = L'\0';
+    return ::CreateFontIndirectW(&font);
+}
+
 }  // namespace
 
 Win32Runtime::Win32Runtime(HINSTANCE instance)
@@ -132,7 +163,12 @@ Win32Runtime::~Win32Runtime() {
     }
     if (dropTarget_) dropTarget_->Release();
     if (editBrush_) ::DeleteObject(editBrush_);
+    if (chineseFont_) ::DeleteObject(chineseFont_);
     if (oleReady_) ::OleUninitialize();
+}
+
+HFONT Win32Runtime::PlainFont() const {
+    return chineseFont_ ? chineseFont_ : DefaultGuiFont();
 }
 
 HWND Win32Runtime::ControlWindow(Control control) const {
@@ -185,6 +221,8 @@ bool Win32Runtime::LoadWindow(const WindowLayout& layout) {
     const int left = workArea.left + (workArea.right - workArea.left - layout.width) / 2;
     const int top = workArea.top + (workArea.bottom - workArea.top - layout.height) / 2;
 
+    if (!chineseFont_) chineseFont_ = MakeChineseGuiFont(layout);
+
     // A fixed single frame with the system menu and the close button, without minimise and
     // maximise buttons.
     constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
@@ -236,7 +274,7 @@ bool Win32Runtime::LoadWindow(const WindowLayout& layout) {
             ::DestroyWindow(window_);
             return false;
         }
-        ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(DefaultGuiFont()), FALSE);
+        ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(PlainFont()), FALSE);
         if (entry.kind == ControlKind::ReadOnlyEdit) ::SendMessageW(control, EM_SETLIMITTEXT, 0, 0);
         widgets_[entry.id] = control;
     }
@@ -634,7 +672,7 @@ bool Win32Runtime::SetSkinStyle(std::int32_t style) {
 void Win32Runtime::ApplySkinToControls() {
     if (!window_) return;
     const bool skinned = skins_.Current() != nullptr;
-    HFONT font = skinned ? skins_.Font() : DefaultGuiFont();
+    HFONT font = skinned ? skins_.Font() : PlainFont();
     for (const auto& [id, widget] : widgets_) {
         const ControlLayout* entry = Entry(id);
         if (!entry) continue;

@@ -75,6 +75,7 @@ class Win32Runtime : public Runtime {
     void WriteEditContent(Control control, const std::string& text);
     void ApplySkinToControls();
     LRESULT ControlColours(HDC dc, HWND control, bool isStatic);
+    HFONT PlainFont() const;
     bool PlaceDibOnClipboard(std::span<const std::uint8_t> dib);
 
     HINSTANCE instance_;
@@ -91,7 +92,8 @@ class Win32Runtime : public Runtime {
     std::deque<std::string> pendingDrops_;
     std::mt19937 random_;
     Skins skins_;
-    HBRUSH editBrush_ = nullptr;  // the path field's white in the plain look
+    HBRUSH editBrush_ = nullptr;   // the path field's white in the plain look
+    HFONT chineseFont_ = nullptr;  // stands in for the default GUI font where it lacks the texts
     DropTarget* dropTarget_ = nullptr;
     Control dropTargetId_ = Control::拖放对象1;
     int exitCode_ = 0;
