@@ -375,12 +375,10 @@ LRESULT Win32Runtime::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
             return 0;
         }
         case WM_CTLCOLORSTATIC:
-            return ControlColours(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam),
-                                  true);
         case WM_CTLCOLORBTN:
         case WM_CTLCOLOREDIT:
-            return ControlColours(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam),
-                                  false);
+            return ControlColours(message, reinterpret_cast<HDC>(wParam),
+                                  reinterpret_cast<HWND>(lParam));
         case WM_ERASEBKGND:
             if (HBRUSH brush = skins_.WindowBrush()) {
                 RECT area;
@@ -439,7 +437,7 @@ LRESULT Win32Runtime::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
     return ::DefWindowProcW(window_, message, wParam, lParam);
 }
 
-LRESULT Win32Runtime::ControlColours(HDC dc, HWND control, bool isStatic) {
+LRESULT Win32Runtime::ControlColours(UINT message, HDC dc, HWND control) {
     const ControlLayout* entry = EntryById(::GetDlgCtrlID(control));
     const Look* look = skins_.Current();
     if (entry && entry->kind == ControlKind::ReadOnlyEdit) {
@@ -453,8 +451,8 @@ LRESULT Win32Runtime::ControlColours(HDC dc, HWND control, bool isStatic) {
         ::SetBkColor(dc, look->window);
         return reinterpret_cast<LRESULT>(skins_.WindowBrush());
     }
-    return ::DefWindowProcW(window_, isStatic ? WM_CTLCOLORSTATIC : WM_CTLCOLORBTN,
-                            reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control));
+    return ::DefWindowProcW(window_, message, reinterpret_cast<WPARAM>(dc),
+                            reinterpret_cast<LPARAM>(control));
 }
 
 PropertyValue Win32Runtime::GetControlProperty(Control control, Property property) {

@@ -74,7 +74,7 @@ class Win32Runtime : public Runtime {
     void ClickDefaultButton();
     void WriteEditContent(Control control, const std::string& text);
     void ApplySkinToControls();
-    LRESULT ControlColours(HDC dc, HWND control, bool isStatic);
+    LRESULT ControlColours(UINT message, HDC dc, HWND control);
     HFONT PlainFont() const;
     bool PlaceDibOnClipboard(std::span<const std::uint8_t> dib);
 
