@@ -127,13 +127,6 @@ const ControlLayout* QtRuntime::Entry(Control control) const {
     return found == controls_.end() ? nullptr : &*found;
 }
 
-void QtRuntime::RegisterExitCallback(Handler callback) {
-    if (!callback) return;
-    if (std::find(exitCallbacks_.begin(), exitCallbacks_.end(), callback) == exitCallbacks_.end()) {
-        exitCallbacks_.push_back(callback);
-    }
-}
-
 bool QtRuntime::LoadWindow(const WindowLayout& layout) {
     if (window_ || !qobject_cast<QApplication*>(QCoreApplication::instance())) return false;
     if (!IsBuildable(layout)) return false;
@@ -207,8 +200,7 @@ bool QtRuntime::LoadWindow(const WindowLayout& layout) {
 int QtRuntime::Run() {
     int code = 0;
     if (window_ && window_->isVisible()) code = QApplication::exec();
-    // A callback may register another; it runs as well, after the earlier ones.
-    for (std::size_t i = 0; i < exitCallbacks_.size(); ++i) exitCallbacks_[i](*this);
+    RunExitCallbacks();
     return code;
 }
 
@@ -384,30 +376,6 @@ bool QtRuntime::OpenFileDialog(Control control) {
 
 std::string QtRuntime::ProgramDirectory() {
     return ToPath(QCoreApplication::applicationDirPath());
-}
-
-ByteBuffer QtRuntime::ReadWholeFile(const std::string& path) {
-    return ReadFileBytes(path);
-}
-
-void QtRuntime::WriteWholeFile(const std::string& path, const ByteBuffer& bytes) {
-    WriteFileAtomically(path, bytes);
-}
-
-void QtRuntime::RemoveFile(const std::string& path) {
-    DeleteFileAt(path);
-}
-
-void QtRuntime::SeedRandom() {
-    auto ticks = static_cast<std::uint64_t>(
-        std::chrono::high_resolution_clock::now().time_since_epoch().count());
-    std::seed_seq seed{static_cast<std::uint32_t>(ticks), static_cast<std::uint32_t>(ticks >> 32)};
-    random_.seed(seed);
-}
-
-std::int32_t QtRuntime::RandomInRange(std::int32_t low, std::int32_t high) {
-    if (low > high) std::swap(low, high);
-    return std::uniform_int_distribution<std::int32_t>(low, high)(random_);
 }
 
 NativeHandle QtRuntime::WindowHandle(Control window) {

@@ -7,10 +7,10 @@
 #include <functional>
 #include <map>
 #include <memory>
-#include <random>
 #include <string>
 #include <vector>
 
+#include "platform/desktop_runtime.h"
 #include "platform/qt/main_window.h"
 #include "platform/qt/skins.h"
 #include "platform/runtime.h"
@@ -19,7 +19,7 @@ class QDialog;
 
 namespace tavrin::qt {
 
-class QtRuntime : public Runtime {
+class QtRuntime : public DesktopRuntime {
   public:
     QtRuntime();
     ~QtRuntime() override;
@@ -38,7 +38,6 @@ class QtRuntime : public Runtime {
     QWidget* ControlWidget(Control control) const;
     std::int32_t ActiveSkinStyle() const { return skins_.Active(); }
 
-    void RegisterExitCallback(Handler callback) override;
     bool LoadWindow(const WindowLayout& layout) override;
     int Run() override;
     void ReportFatal(const std::string& text) override;
@@ -51,11 +50,6 @@ class QtRuntime : public Runtime {
                      std::string_view title = kDefaultMessageTitle) override;
     bool OpenFileDialog(Control dialog) override;
     std::string ProgramDirectory() override;
-    ByteBuffer ReadWholeFile(const std::string& path) override;
-    void WriteWholeFile(const std::string& path, const ByteBuffer& bytes) override;
-    void RemoveFile(const std::string& path) override;
-    void SeedRandom() override;
-    std::int32_t RandomInRange(std::int32_t low, std::int32_t high) override;
     NativeHandle WindowHandle(Control window) override;
 
     bool SetSkinStyle(std::int32_t style) override;
@@ -85,8 +79,6 @@ class QtRuntime : public Runtime {
     // The edit boxes' contents as written: the shown text cannot hold bytes that are not UTF-8.
     std::map<Control, std::string> editContents_;
     std::map<Control, DialogSettings> dialogs_;
-    std::vector<Handler> exitCallbacks_;
-    std::mt19937 random_;
     bool dropTargetRegistered_ = false;
     Control dropTarget_ = Control::拖放对象1;
     ModalRunner modalRunner_;

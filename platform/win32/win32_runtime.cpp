@@ -190,13 +190,6 @@ const ControlLayout* Win32Runtime::EntryById(int id) const {
     return &controls_[static_cast<std::size_t>(index)];
 }
 
-void Win32Runtime::RegisterExitCallback(Handler callback) {
-    if (!callback) return;
-    if (std::find(exitCallbacks_.begin(), exitCallbacks_.end(), callback) == exitCallbacks_.end()) {
-        exitCallbacks_.push_back(callback);
-    }
-}
-
 bool Win32Runtime::LoadWindow(const WindowLayout& layout) {
     if (window_ || !IsBuildable(layout)) return false;
     auto caption = WideFromUtf8(layout.caption);
@@ -296,8 +289,7 @@ int Win32Runtime::Run() {
         }
         exitCode_ = static_cast<int>(msg.wParam);
     }
-    // A callback may register another; it runs as well, after the earlier ones.
-    for (std::size_t i = 0; i < exitCallbacks_.size(); ++i) exitCallbacks_[i](*this);
+    RunExitCallbacks();
     return exitCode_;
 }
 
@@ -630,30 +622,6 @@ std::string Win32Runtime::ProgramDirectory() {
     if (separator == std::wstring::npos) return {};
     path.resize(separator);
     return Utf8FromWide(path);
-}
-
-ByteBuffer Win32Runtime::ReadWholeFile(const std::string& path) {
-    return ReadFileBytes(path);
-}
-
-void Win32Runtime::WriteWholeFile(const std::string& path, const ByteBuffer& bytes) {
-    WriteFileAtomically(path, bytes);
-}
-
-void Win32Runtime::RemoveFile(const std::string& path) {
-    DeleteFileAt(path);
-}
-
-void Win32Runtime::SeedRandom() {
-    auto ticks = static_cast<std::uint64_t>(
-        std::chrono::high_resolution_clock::now().time_since_epoch().count());
-    std::seed_seq seed{static_cast<std::uint32_t>(ticks), static_cast<std::uint32_t>(ticks >> 32)};
-    random_.seed(seed);
-}
-
-std::int32_t Win32Runtime::RandomInRange(std::int32_t low, std::int32_t high) {
-    if (low > high) std::swap(low, high);
-    return std::uniform_int_distribution<std::int32_t>(low, high)(random_);
 }
 
 NativeHandle Win32Runtime::WindowHandle(Control window) {

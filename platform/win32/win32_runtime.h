@@ -6,10 +6,10 @@
 
 #include <deque>
 #include <map>
-#include <random>
 #include <string>
 #include <vector>
 
+#include "platform/desktop_runtime.h"
 #include "platform/runtime.h"
 #include "platform/win32/skins.h"
 
@@ -17,7 +17,7 @@ namespace tavrin::win32 {
 
 class DropTarget;
 
-class Win32Runtime : public Runtime {
+class Win32Runtime : public DesktopRuntime {
   public:
     explicit Win32Runtime(HINSTANCE instance = nullptr);
     ~Win32Runtime() override;
@@ -35,7 +35,6 @@ class Win32Runtime : public Runtime {
     // of them and needs no further dispatch.
     bool HandleWindowKey(const MSG& msg);
 
-    void RegisterExitCallback(Handler callback) override;
     bool LoadWindow(const WindowLayout& layout) override;
     int Run() override;
     void ReportFatal(const std::string& text) override;
@@ -48,11 +47,6 @@ class Win32Runtime : public Runtime {
                      std::string_view title = kDefaultMessageTitle) override;
     bool OpenFileDialog(Control dialog) override;
     std::string ProgramDirectory() override;
-    ByteBuffer ReadWholeFile(const std::string& path) override;
-    void WriteWholeFile(const std::string& path, const ByteBuffer& bytes) override;
-    void RemoveFile(const std::string& path) override;
-    void SeedRandom() override;
-    std::int32_t RandomInRange(std::int32_t low, std::int32_t high) override;
     NativeHandle WindowHandle(Control window) override;
 
     bool SetSkinStyle(std::int32_t style) override;
@@ -88,9 +82,7 @@ class Win32Runtime : public Runtime {
     // The edit boxes' contents as written: the shown text cannot hold bytes that are not UTF-8.
     std::map<Control, std::string> editContents_;
     std::map<Control, DialogSettings> dialogs_;
-    std::vector<Handler> exitCallbacks_;
     std::deque<std::string> pendingDrops_;
-    std::mt19937 random_;
     Skins skins_;
     HBRUSH editBrush_ = nullptr;   // the path field's white in the plain look
     HFONT chineseFont_ = nullptr;  // stands in for the default GUI font where it lacks the texts
