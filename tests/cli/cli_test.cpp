@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "bitmap/converters.h"
+#include "cli/cli.h"
 #include "icons/extract.h"
 #include "platform/files.h"
 #include "support/bmp_builder.h"
@@ -238,6 +239,23 @@ TEST_F(Cli, ConvertRefusesWhatTheConverterCannotTakeAndKeepsTheOutput) {
     EXPECT_NE(outcome.err.find("cannot convert"), std::string::npos);
     EXPECT_EQ(ReadFileBytes(out), (ByteBuffer{9, 9, 9}));
     EXPECT_EQ(Run({"convert", "--compat", bitmap, out}).status, 0);
+}
+
+// A terminal gets a progress line per source, rewritten in place and cleared before messages and
+// at the end; a single source gets none.
+TEST_F(Cli, ProgressLineOnlyOnATerminalAndOnlyForSeveralSources) {
+    std::string module = Module("tool.exe");
+    std::string missing = dir.File("missing.exe");
+    const std::vector<std::string> several = {"count", module, missing};
+    std::ostringstream out, err;
+    EXPECT_EQ(RunCli(several, out, err, true), 1);
+    EXPECT_EQ(err.str(), "\r[1/2] " + module + "\x1b[K\r[2/2] " + missing + "\x1b[K\r\x1b[K" +
+                             "tavrin-cli: " + missing + ": cannot read\n");
+
+    const std::vector<std::string> one = {"count", module};
+    std::ostringstream quiet;
+    EXPECT_EQ(RunCli(one, out, quiet, true), 0);
+    EXPECT_EQ(quiet.str(), "");
 }
 
 }  // namespace
