@@ -29,12 +29,12 @@ using testing::ResourceFault;
 using testing::TempDir;
 
 ByteBuffer Dib(std::int32_t size, std::uint8_t fill) {
-    DibSpec spec;
-    spec.width = size;
-    spec.height = size;
-    spec.bitCount = 32;
-    spec.fill = fill;
-    return BuildDibImage(spec);
+    DibSpec shape;
+    shape.width = size;
+    shape.height = size;
+    shape.bitCount = 32;
+    shape.fill = fill;
+    return BuildDibImage(shape);
 }
 
 // Groups "MAIN" (icon 1), 1 (icons 2 and 3) and 5 (icon 4), numbered 1, 2 and 3.

@@ -68,7 +68,7 @@ TEST(DibCalculations, FollowTheHeaderFields) {
 TEST(DeriveImageLayout, DibFieldsAndAddresses) {
     struct Case {
         const char* name;
-        DibSpec spec;
+        DibSpec shape;
         std::uint32_t width;
         std::uint32_t height;
         std::uint32_t bitsPerPixel;
@@ -101,7 +101,7 @@ TEST(DeriveImageLayout, DibFieldsAndAddresses) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        IconImage image = ImageFromBytes(BuildDibImage(c.spec));
+        IconImage image = ImageFromBytes(BuildDibImage(c.shape));
         EXPECT_EQ(image.width, c.width);
         EXPECT_EQ(image.height, c.height);
         EXPECT_EQ(image.bitsPerPixel, c.bitsPerPixel);
@@ -152,7 +152,7 @@ TEST(DeriveImageLayout, AddressesStayInsideTheData) {
 TEST(DeriveImageLayout, PngTakesItsFieldsFromIhdr) {
     struct Case {
         const char* name;
-        PngSpec spec;
+        PngSpec shape;
         std::uint32_t bitsPerPixel;
     };
     const Case cases[] = {
@@ -165,9 +165,9 @@ TEST(DeriveImageLayout, PngTakesItsFieldsFromIhdr) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        IconImage image = ImageFromBytes(BuildPngImage(c.spec));
-        EXPECT_EQ(image.width, c.spec.width);
-        EXPECT_EQ(image.height, c.spec.height);
+        IconImage image = ImageFromBytes(BuildPngImage(c.shape));
+        EXPECT_EQ(image.width, c.shape.width);
+        EXPECT_EQ(image.height, c.shape.height);
         EXPECT_EQ(image.bitsPerPixel, c.bitsPerPixel);
         // Bytes 20-23 are the PNG's height, not biSizeImage: nothing may treat them as a DIB.
         EXPECT_EQ(image.header, nullptr);

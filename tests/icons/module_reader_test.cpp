@@ -22,19 +22,19 @@ using testing::ResourceFault;
 using testing::TempDir;
 
 ByteBuffer Dib(std::int32_t size, std::uint16_t bitCount, std::uint8_t fill) {
-    DibSpec spec;
-    spec.width = size;
-    spec.height = size;
-    spec.bitCount = bitCount;
-    spec.fill = fill;
-    return BuildDibImage(spec);
+    DibSpec shape;
+    shape.width = size;
+    shape.height = size;
+    shape.bitCount = bitCount;
+    shape.fill = fill;
+    return BuildDibImage(shape);
 }
 
 ByteBuffer Png(std::uint32_t size) {
-    PngSpec spec;
-    spec.width = size;
-    spec.height = size;
-    return BuildPngImage(spec);
+    PngSpec shape;
+    shape.width = size;
+    shape.height = size;
+    return BuildPngImage(shape);
 }
 
 ByteBuffer BytesOf(const IconImage& image) {

@@ -114,84 +114,84 @@ std::uint32_t Crc32(std::span<const std::uint8_t> bytes) {
     return ~crc;
 }
 
-DibLayout DibLayoutOf(const DibSpec& spec) {
+DibLayout DibLayoutOf(const DibSpec& shape) {
     std::uint32_t entries = 0;
-    if (spec.colorEntries) {
-        entries = *spec.colorEntries;
-    } else if (spec.clrUsed != 0) {
-        entries = spec.clrUsed;
-    } else if (spec.bitCount == 1 || spec.bitCount == 4 || spec.bitCount == 8) {
-        entries = 1u << spec.bitCount;
+    if (shape.colorEntries) {
+        entries = *shape.colorEntries;
+    } else if (shape.clrUsed != 0) {
+        entries = shape.clrUsed;
+    } else if (shape.bitCount == 1 || shape.bitCount == 4 || shape.bitCount == 8) {
+        entries = 1u << shape.bitCount;
     }
     DibLayout layout;
-    std::uint64_t width = spec.width < 0 ? 0 : static_cast<std::uint64_t>(spec.width);
-    std::uint64_t rows = spec.height < 0 ? 0 : static_cast<std::uint64_t>(spec.height);
+    std::uint64_t width = shape.width < 0 ? 0 : static_cast<std::uint64_t>(shape.width);
+    std::uint64_t rows = shape.height < 0 ? 0 : static_cast<std::uint64_t>(shape.height);
     layout.colorTableSize = std::size_t{entries} * 4;
-    layout.xorStride = Padded4(width * spec.bitCount * spec.planes);
+    layout.xorStride = Padded4(width * shape.bitCount * shape.planes);
     layout.andStride = Padded4(width);
-    layout.xorOffset = spec.headerSize + layout.colorTableSize;
+    layout.xorOffset = shape.headerSize + layout.colorTableSize;
     layout.andOffset = layout.xorOffset + layout.xorStride * rows;
     layout.totalSize = layout.andOffset + layout.andStride * rows;
     return layout;
 }
 
-ByteBuffer BuildDibImage(const DibSpec& spec) {
-    if (spec.headerSize < 40) throw std::invalid_argument("a BITMAPINFOHEADER has 40 bytes");
-    DibLayout layout = DibLayoutOf(spec);
+ByteBuffer BuildDibImage(const DibSpec& shape) {
+    if (shape.headerSize < 40) throw std::invalid_argument("a BITMAPINFOHEADER has 40 bytes");
+    DibLayout layout = DibLayoutOf(shape);
     ByteBuilder out;
-    out.U32(spec.headerSize)
-        .I32(spec.width)
-        .I32(spec.biHeight.value_or(spec.height * 2))
-        .U16(spec.planes)
-        .U16(spec.bitCount)
+    out.U32(shape.headerSize)
+        .I32(shape.width)
+        .I32(shape.biHeight.value_or(shape.height * 2))
+        .U16(shape.planes)
+        .U16(shape.bitCount)
         .U32(0)  // biCompression: BI_RGB
-        .U32(spec.sizeImage)
+        .U32(shape.sizeImage)
         .U32(0)  // biXPelsPerMeter
         .U32(0)  // biYPelsPerMeter
-        .U32(spec.clrUsed)
+        .U32(shape.clrUsed)
         .U32(0)  // biClrImportant
-        .PadTo(spec.headerSize);
+        .PadTo(shape.headerSize);
     for (std::size_t i = 0; out.size() < layout.totalSize; ++i) {
-        out.U8(static_cast<std::uint8_t>(spec.fill + i));
+        out.U8(static_cast<std::uint8_t>(shape.fill + i));
     }
     return out.Take();
 }
 
-ByteBuffer BuildPngImage(const PngSpec& spec) {
+ByteBuffer BuildPngImage(const PngSpec& shape) {
     ByteBuilder out;
     out.Bytes(kPngSignature);
 
     ByteBuilder header;
-    BigEndian32(header, spec.width);
-    BigEndian32(header, spec.height);
-    header.U8(spec.bitDepth).U8(spec.colorType).U8(0).U8(0).U8(0);
+    BigEndian32(header, shape.width);
+    BigEndian32(header, shape.height);
+    header.U8(shape.bitDepth).U8(shape.colorType).U8(0).U8(0).U8(0);
     Chunk(out, "IHDR", header.bytes());
 
-    if (spec.colorType == 3) {
+    if (shape.colorType == 3) {
         ByteBuilder palette;
-        for (int i = 0; i < (1 << std::min<int>(spec.bitDepth, 8)); ++i) {
+        for (int i = 0; i < (1 << std::min<int>(shape.bitDepth, 8)); ++i) {
             palette.U8(static_cast<std::uint8_t>(i))
-                .U8(spec.fill)
+                .U8(shape.fill)
                 .U8(static_cast<std::uint8_t>(255 - i));
         }
         Chunk(out, "PLTE", palette.bytes());
     }
-    if (spec.padding > 0) {
+    if (shape.padding > 0) {
         ByteBuilder text;
         text.Text("Comment").U8(0);
-        for (std::size_t i = 0; i < spec.padding; ++i) text.U8('a' + (spec.fill + i) % 26);
+        for (std::size_t i = 0; i < shape.padding; ++i) text.U8('a' + (shape.fill + i) % 26);
         Chunk(out, "tEXt", text.bytes());
     }
 
     ByteBuffer raw;
-    if (spec.pixels) {
+    if (shape.pixels) {
         std::uint64_t rowBits =
-            std::uint64_t{spec.width} * spec.bitDepth * Channels(spec.colorType);
+            std::uint64_t{shape.width} * shape.bitDepth * Channels(shape.colorType);
         std::size_t rowBytes = static_cast<std::size_t>((rowBits + 7) / 8);
-        for (std::uint32_t y = 0; y < spec.height; ++y) {
+        for (std::uint32_t y = 0; y < shape.height; ++y) {
             raw.push_back(0);  // filter type None
             for (std::size_t x = 0; x < rowBytes; ++x) {
-                raw.push_back(static_cast<std::uint8_t>(spec.fill + x + y));
+                raw.push_back(static_cast<std::uint8_t>(shape.fill + x + y));
             }
         }
     }
@@ -200,25 +200,25 @@ ByteBuffer BuildPngImage(const PngSpec& spec) {
     return out.Take();
 }
 
-ByteBuffer BuildIcoFile(const IcoSpec& spec) {
-    std::size_t entryCount = spec.images.size() + spec.extraEntries.size();
+ByteBuffer BuildIcoFile(const IcoSpec& shape) {
+    std::size_t entryCount = shape.images.size() + shape.extraEntries.size();
     ByteBuilder out;
-    out.U16(spec.reserved)
-        .U16(spec.type)
-        .U16(spec.count.value_or(static_cast<std::uint16_t>(spec.images.size())));
+    out.U16(shape.reserved)
+        .U16(shape.type)
+        .U16(shape.count.value_or(static_cast<std::uint16_t>(shape.images.size())));
     std::size_t offset = 6 + 16 * entryCount;
     for (std::size_t i = 0; i < entryCount; ++i) {
         IcoEntry entry;
         IcoEntryFields fields;
-        if (i < spec.images.size()) {
-            const ByteBuffer& image = spec.images[i];
+        if (i < shape.images.size()) {
+            const ByteBuffer& image = shape.images[i];
             fields = ImpliedFields(image);
             fields.bytesInRes = static_cast<std::uint32_t>(image.size());
             fields.imageOffset = static_cast<std::uint32_t>(offset);
             offset += image.size();
-            if (i < spec.entries.size()) entry = spec.entries[i];
+            if (i < shape.entries.size()) entry = shape.entries[i];
         } else {
-            entry = spec.extraEntries[i - spec.images.size()];
+            entry = shape.extraEntries[i - shape.images.size()];
         }
         out.U8(entry.width.value_or(fields.width))
             .U8(entry.height.value_or(fields.height))
@@ -229,9 +229,9 @@ ByteBuffer BuildIcoFile(const IcoSpec& spec) {
             .U32(entry.bytesInRes.value_or(fields.bytesInRes))
             .U32(entry.imageOffset.value_or(fields.imageOffset));
     }
-    for (const ByteBuffer& image : spec.images) out.Bytes(image);
+    for (const ByteBuffer& image : shape.images) out.Bytes(image);
     ByteBuffer file = out.Take();
-    if (spec.truncateTo && *spec.truncateTo < file.size()) file.resize(*spec.truncateTo);
+    if (shape.truncateTo && *shape.truncateTo < file.size()) file.resize(*shape.truncateTo);
     return file;
 }
 

@@ -31,7 +31,7 @@ struct DibSpec {
 
 // header + colour table + XOR rows (width × bitCount × planes bits, padded to 4 bytes) × height
 // + AND rows (width bits, padded to 4 bytes) × height.
-ByteBuffer BuildDibImage(const DibSpec& spec);
+ByteBuffer BuildDibImage(const DibSpec& shape);
 
 // Lengths of the parts of BuildDibImage's result.
 struct DibLayout {
@@ -42,7 +42,7 @@ struct DibLayout {
     std::size_t andOffset = 0;  // xorOffset + xorStride × height
     std::size_t totalSize = 0;
 };
-DibLayout DibLayoutOf(const DibSpec& spec);
+DibLayout DibLayoutOf(const DibSpec& shape);
 
 struct PngSpec {
     std::uint32_t width = 16;
@@ -58,7 +58,7 @@ struct PngSpec {
 };
 
 // Signature, IHDR, (PLTE for colour type 3), optional tEXt, IDAT and IEND, with correct CRCs.
-ByteBuffer BuildPngImage(const PngSpec& spec);
+ByteBuffer BuildPngImage(const PngSpec& shape);
 
 std::uint32_t Crc32(std::span<const std::uint8_t> bytes);
 
@@ -86,7 +86,7 @@ struct IcoSpec {
     std::optional<std::size_t> truncateTo = std::nullopt;  // cut the finished file to this length
 };
 
-ByteBuffer BuildIcoFile(const IcoSpec& spec);
+ByteBuffer BuildIcoFile(const IcoSpec& shape);
 
 // One ICONDIRENTRY as it stands in a file, for checking what a writer produced.
 struct IcoEntryFields {

@@ -9,11 +9,11 @@ namespace tavrin::testing {
 namespace {
 
 std::shared_ptr<const ByteBuffer> Dib32(std::int32_t size) {
-    DibSpec spec;
-    spec.width = size;
-    spec.height = size;
-    spec.bitCount = 32;
-    return std::make_shared<const ByteBuffer>(BuildDibImage(spec));
+    DibSpec shape;
+    shape.width = size;
+    shape.height = size;
+    shape.bitCount = 32;
+    return std::make_shared<const ByteBuffer>(BuildDibImage(shape));
 }
 
 }  // namespace
@@ -21,11 +21,11 @@ std::shared_ptr<const ByteBuffer> Dib32(std::int32_t size) {
 bool WriteLargeModule(const std::string& path, int groups) {
     auto small = Dib32(16);
     auto medium = Dib32(32);
-    PngSpec spec;
-    spec.width = 256;
-    spec.height = 256;
-    spec.padding = 134 * 1024;
-    auto large = std::make_shared<const ByteBuffer>(BuildPngImage(spec));
+    PngSpec shape;
+    shape.width = 256;
+    shape.height = 256;
+    shape.padding = 134 * 1024;
+    auto large = std::make_shared<const ByteBuffer>(BuildPngImage(shape));
 
     PeBuilder builder(PeFormat::Pe32Plus);
     for (int i = 0; i < groups; ++i) {
