@@ -20,6 +20,47 @@ void DesktopRuntime::RunExitCallbacks() {
     for (std::size_t i = 0; i < exitCallbacks_.size(); ++i) exitCallbacks_[i](*this);
 }
 
+void DesktopRuntime::AddDialog(Control dialog) {
+    dialogs_[dialog] = DialogSettings{};
+}
+
+DesktopRuntime::DialogSettings* DesktopRuntime::Dialog(Control dialog) {
+    auto found = dialogs_.find(dialog);
+    return found == dialogs_.end() ? nullptr : &found->second;
+}
+
+PropertyValue DesktopRuntime::GetDialogProperty(Control control, Property property) {
+    const DialogSettings* dialog = Dialog(control);
+    if (!dialog) return PropertyValue{};
+    switch (property) {
+        case Property::DialogFileName:
+            return dialog->fileName;
+        case Property::DialogFilter:
+            return dialog->filter;
+        case Property::DialogInitialDirectory:
+            return dialog->initialDirectory;
+        case Property::DialogKeepDirectory:
+            return dialog->keepDirectory;
+        default:
+            return PropertyValue{};
+    }
+}
+
+void DesktopRuntime::SetDialogProperty(Control control, Property property,
+                                       const PropertyValue& value) {
+    DialogSettings* dialog = Dialog(control);
+    if (!dialog) return;
+    const auto* text = std::get_if<std::string>(&value);
+    const auto* flag = std::get_if<bool>(&value);
+    if (property == Property::DialogKeepDirectory) {
+        if (flag) dialog->keepDirectory = *flag;
+    } else if (text) {
+        if (property == Property::DialogFileName) dialog->fileName = *text;
+        if (property == Property::DialogFilter) dialog->filter = *text;
+        if (property == Property::DialogInitialDirectory) dialog->initialDirectory = *text;
+    }
+}
+
 ByteBuffer DesktopRuntime::ReadWholeFile(const std::string& path) {
     return ReadFileBytes(path);
 }

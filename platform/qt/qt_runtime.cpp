@@ -170,7 +170,7 @@ bool QtRuntime::LoadWindow(const WindowLayout& layout) {
                 break;
             }
             case ControlKind::OpenFileDialog:
-                dialogs_[entry.id] = DialogSettings{};
+                AddDialog(entry.id);
                 break;
             case ControlKind::DropTarget:
                 break;
@@ -259,15 +259,8 @@ PropertyValue QtRuntime::GetControlProperty(Control control, Property property) 
         case Property::DialogFileName:
         case Property::DialogFilter:
         case Property::DialogInitialDirectory:
-        case Property::DialogKeepDirectory: {
-            auto found = dialogs_.find(control);
-            if (found == dialogs_.end()) break;
-            const DialogSettings& dialog = found->second;
-            if (property == Property::DialogFileName) return dialog.fileName;
-            if (property == Property::DialogFilter) return dialog.filter;
-            if (property == Property::DialogInitialDirectory) return dialog.initialDirectory;
-            return dialog.keepDirectory;
-        }
+        case Property::DialogKeepDirectory:
+            return GetDialogProperty(control, property);
     }
     return PropertyValue{};
 }
@@ -307,19 +300,9 @@ void QtRuntime::SetControlProperty(Control control, Property property, const Pro
         case Property::DialogFileName:
         case Property::DialogFilter:
         case Property::DialogInitialDirectory:
-        case Property::DialogKeepDirectory: {
-            auto found = dialogs_.find(control);
-            if (found == dialogs_.end()) return;
-            DialogSettings& dialog = found->second;
-            if (property == Property::DialogKeepDirectory) {
-                if (flag) dialog.keepDirectory = *flag;
-            } else if (text) {
-                if (property == Property::DialogFileName) dialog.fileName = *text;
-                if (property == Property::DialogFilter) dialog.filter = *text;
-                if (property == Property::DialogInitialDirectory) dialog.initialDirectory = *text;
-            }
+        case Property::DialogKeepDirectory:
+            SetDialogProperty(control, property, value);
             return;
-        }
     }
 }
 
@@ -342,9 +325,9 @@ void QtRuntime::ShowMessage(const std::string& text, int iconKind, std::string_v
 }
 
 bool QtRuntime::OpenFileDialog(Control control) {
-    auto found = dialogs_.find(control);
-    if (found == dialogs_.end()) return false;
-    DialogSettings& settings = found->second;
+    DialogSettings* found = Dialog(control);
+    if (!found) return false;
+    DialogSettings& settings = *found;
 
     QFileDialog dialog;
     dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::HideNameFilterDetails);

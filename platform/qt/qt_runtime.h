@@ -56,14 +56,6 @@ class QtRuntime : public DesktopRuntime {
     bool RegisterDropTarget(Control dropTarget, NativeHandle window) override;
 
   private:
-    // What the open-file dialog component keeps between uses.
-    struct DialogSettings {
-        std::string fileName;
-        std::string filter;
-        std::string initialDirectory;
-        bool keepDirectory = false;
-    };
-
     const ControlLayout* Entry(Control control) const;
     int RunModal(QDialog& dialog);
     void ClickDefaultButton();
@@ -78,7 +70,6 @@ class QtRuntime : public DesktopRuntime {
     std::map<Control, QPointer<QWidget>> widgets_;
     // The edit boxes' contents as written: the shown text cannot hold bytes that are not UTF-8.
     std::map<Control, std::string> editContents_;
-    std::map<Control, DialogSettings> dialogs_;
     bool dropTargetRegistered_ = false;
     Control dropTarget_ = Control::拖放对象1;
     ModalRunner modalRunner_;

@@ -253,7 +253,7 @@ bool Win32Runtime::LoadWindow(const WindowLayout& layout) {
                 editContents_[entry.id] = std::string(entry.text);
                 break;
             case ControlKind::OpenFileDialog:
-                dialogs_[entry.id] = DialogSettings{};
+                AddDialog(entry.id);
                 continue;
             case ControlKind::DropTarget:
                 continue;
@@ -483,15 +483,8 @@ PropertyValue Win32Runtime::GetControlProperty(Control control, Property propert
         case Property::DialogFileName:
         case Property::DialogFilter:
         case Property::DialogInitialDirectory:
-        case Property::DialogKeepDirectory: {
-            auto found = dialogs_.find(control);
-            if (found == dialogs_.end()) break;
-            const DialogSettings& dialog = found->second;
-            if (property == Property::DialogFileName) return dialog.fileName;
-            if (property == Property::DialogFilter) return dialog.filter;
-            if (property == Property::DialogInitialDirectory) return dialog.initialDirectory;
-            return dialog.keepDirectory;
-        }
+        case Property::DialogKeepDirectory:
+            return GetDialogProperty(control, property);
     }
     return PropertyValue{};
 }
@@ -539,19 +532,9 @@ void Win32Runtime::SetControlProperty(Control control, Property property,
         case Property::DialogFileName:
         case Property::DialogFilter:
         case Property::DialogInitialDirectory:
-        case Property::DialogKeepDirectory: {
-            auto found = dialogs_.find(control);
-            if (found == dialogs_.end()) return;
-            DialogSettings& dialog = found->second;
-            if (property == Property::DialogKeepDirectory) {
-                if (flag) dialog.keepDirectory = *flag;
-            } else if (text) {
-                if (property == Property::DialogFileName) dialog.fileName = *text;
-                if (property == Property::DialogFilter) dialog.filter = *text;
-                if (property == Property::DialogInitialDirectory) dialog.initialDirectory = *text;
-            }
+        case Property::DialogKeepDirectory:
+            SetDialogProperty(control, property, value);
             return;
-        }
     }
 }
 
@@ -574,9 +557,9 @@ void Win32Runtime::ShowMessage(const std::string& text, int iconKind, std::strin
 }
 
 bool Win32Runtime::OpenFileDialog(Control control) {
-    auto found = dialogs_.find(control);
-    if (found == dialogs_.end()) return false;
-    DialogSettings& settings = found->second;
+    DialogSettings* found = Dialog(control);
+    if (!found) return false;
+    DialogSettings& settings = *found;
 
     const std::wstring filter = ConvertDialogFilter(settings.filter);
     const std::wstring initialDirectory = ShownText(settings.initialDirectory);

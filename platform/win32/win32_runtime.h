@@ -53,13 +53,6 @@ class Win32Runtime : public DesktopRuntime {
     bool RegisterDropTarget(Control dropTarget, NativeHandle window) override;
 
   private:
-    struct DialogSettings {
-        std::string fileName;
-        std::string filter;
-        std::string initialDirectory;
-        bool keepDirectory = false;
-    };
-
     static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam,
                                             LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
@@ -81,7 +74,6 @@ class Win32Runtime : public DesktopRuntime {
     std::map<Control, HWND> widgets_;
     // The edit boxes' contents as written: the shown text cannot hold bytes that are not UTF-8.
     std::map<Control, std::string> editContents_;
-    std::map<Control, DialogSettings> dialogs_;
     std::deque<std::string> pendingDrops_;
     Skins skins_;
     HBRUSH editBrush_ = nullptr;   // the path field's white in the plain look
